@@ -1,0 +1,18 @@
+# Linux build: unit tests of the portable core, the instrument simulator,
+# benchmarks and fuzzers.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/sim/CMakeLists.txt)
+  add_subdirectory(sim)
+endif()
+
+file(GLOB KELT_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)
+add_executable(native_tests ${KELT_NATIVE_TESTS})
+target_link_libraries(native_tests PRIVATE keltcore GTest::gtest GTest::gtest_main)
+if(TARGET keltsim_core)
+  target_link_libraries(native_tests PRIVATE keltsim_core)
+endif()
+kelt_warnings(native_tests)
+gtest_discover_tests(native_tests
+  PROPERTIES ENVIRONMENT "KELTSIM_PATH=$<$<TARGET_EXISTS:keltsim>:$<TARGET_FILE:keltsim>>")

@@ -1,0 +1,44 @@
+# Windows build (MinGW-w64): the two programs, and on x86_64 the tests that
+# run them under Wine.
+enable_language(RC)
+
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(KELT_MANIFEST_ARCH amd64)
+else()
+  set(KELT_MANIFEST_ARCH x86)
+endif()
+configure_file(${CMAKE_SOURCE_DIR}/resources/keltpanel.manifest.in
+               ${CMAKE_BINARY_DIR}/resources/keltpanel.manifest @ONLY)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_BINARY_DIR}/resources")
+
+add_library(keltplatform STATIC
+  platform/text.cpp
+  platform/window.cpp
+)
+target_link_libraries(keltplatform PUBLIC keltcore user32 gdi32 comctl32 comdlg32)
+target_compile_definitions(keltplatform PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                               _WIN32_WINNT=0x0601)
+kelt_warnings(keltplatform)
+
+add_library(keltpanel_win STATIC
+  panel/main_panel.cpp
+)
+target_link_libraries(keltpanel_win PUBLIC keltplatform)
+kelt_warnings(keltpanel_win)
+
+add_executable(keltpanel WIN32 panel/panel_main.cpp resources/keltpanel.rc)
+target_link_libraries(keltpanel PRIVATE keltpanel_win)
+target_link_options(keltpanel PRIVATE -municode)
+set_source_files_properties(resources/keltpanel.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/resources/keltpanel.manifest;${CMAKE_SOURCE_DIR}/resources/keltpanel.ico;${CMAKE_SOURCE_DIR}/resources/panel_front.bmp;${CMAKE_SOURCE_DIR}/resources/updating_splash.bmp")
+kelt_warnings(keltpanel)
+
+# The delivered programs may import nothing but Windows' own DLLs.
+add_test(NAME keltpanel_imports_only_system_dlls
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:keltpanel>)
+set_tests_properties(keltpanel_imports_only_system_dlls PROPERTIES
+  ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
+
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  add_subdirectory(tests/wine)
+endif()

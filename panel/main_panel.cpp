@@ -1,0 +1,288 @@
+#include "panel/main_panel.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "panel/control_ids.h"
+#include "panel/panel_layout.h"
+#include "platform/text.h"
+#include "platform/window.h"
+
+namespace kelt {
+namespace {
+
+// The routing procedure keeps here whether the build is complete: the
+// WM_INITDIALOG that Windows sends while it creates the (still empty) dialog
+// is not the one the panel acts on.
+struct PanelRouting {
+    PanelState* state = nullptr;
+    bool built = false;
+};
+
+void AppendWord(std::vector<BYTE>& out, WORD value) {
+    out.push_back(static_cast<BYTE>(value & 0xFF));
+    out.push_back(static_cast<BYTE>(value >> 8));
+}
+
+void AppendDword(std::vector<BYTE>& out, DWORD value) {
+    AppendWord(out, static_cast<WORD>(value & 0xFFFF));
+    AppendWord(out, static_cast<WORD>(value >> 16));
+}
+
+void AppendWideZ(std::vector<BYTE>& out, std::wstring_view text) {
+    for (wchar_t c : text) AppendWord(out, static_cast<WORD>(c));
+    AppendWord(out, 0);
+}
+
+// An in-memory DLGTEMPLATEEX with no items: the controls are added later.
+std::vector<BYTE> PanelTemplate(const DialogFrame& frame) {
+    std::vector<BYTE> bytes;
+    AppendWord(bytes, 1);       // dlgVer
+    AppendWord(bytes, 0xFFFF);  // signature
+    AppendDword(bytes, 0);      // helpID
+    AppendDword(bytes, frame.exStyle);
+    AppendDword(bytes, frame.style & ~static_cast<DWORD>(WS_VISIBLE));
+    AppendWord(bytes, 0);       // no items
+    AppendWord(bytes, static_cast<WORD>(frame.x));
+    AppendWord(bytes, static_cast<WORD>(frame.y));
+    AppendWord(bytes, static_cast<WORD>(frame.w));
+    AppendWord(bytes, static_cast<WORD>(frame.h));
+    AppendWord(bytes, 0);       // no menu in the template
+    AppendWord(bytes, 0);       // standard dialog class
+    AppendWideZ(bytes, L"");    // caption is set afterwards
+    AppendWord(bytes, static_cast<WORD>(frame.fontPoints));
+    AppendWord(bytes, FW_NORMAL);
+    bytes.push_back(FALSE);     // italic
+    bytes.push_back(ANSI_CHARSET);
+    AppendWideZ(bytes, frame.fontFace);
+    return bytes;
+}
+
+platform::UniqueFont MakePanelFont(HWND panel, LONG weight, bool italic) {
+    LOGFONTW font{};
+    HDC dc = GetDC(panel);
+    font.lfHeight = -(GetDeviceCaps(dc, LOGPIXELSY) * kPanelFontPoints / 72);
+    ReleaseDC(panel, dc);
+    font.lfWeight = weight;
+    font.lfItalic = italic ? TRUE : FALSE;
+    font.lfCharSet = ANSI_CHARSET;
+    wcsncpy(font.lfFaceName, MainPanelFrame().fontFace.data(), LF_FACESIZE - 1);
+    return platform::UniqueFont(CreateFontIndirectW(&font));
+}
+
+HFONT FontFor(PanelFont which, const PanelResources& resources) {
+    switch (which) {
+        case PanelFont::Bold: return resources.fontBold.get();
+        case PanelFont::Normal: return resources.fontNormal.get();
+        case PanelFont::Heading: return resources.fontHeading.get();
+        case PanelFont::Dialog: break;
+    }
+    return nullptr;
+}
+
+void CreatePanelControls(HINSTANCE instance, HWND panel) {
+    const auto dialogFont = reinterpret_cast<WPARAM>(
+        reinterpret_cast<HFONT>(SendMessageW(panel, WM_GETFONT, 0, 0)));
+    for (const ControlSpec& control : MainPanelControls()) {
+        const RECT r = platform::DialogUnitsToPixels(panel, control.x, control.y, control.w,
+                                                     control.h);
+        HWND child = CreateWindowExW(
+            control.kind->exStyle, control.kind->className,
+            platform::AnsiToWide(control.text).c_str(), control.kind->style, r.left, r.top,
+            r.right - r.left, r.bottom - r.top, panel,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+        SendMessageW(child, WM_SETFONT, dialogFont, TRUE);
+    }
+}
+
+void AssignPanelFonts(HWND panel, const PanelResources& resources) {
+    for (int controlId : PanelFontOrder()) {
+        for (const ControlSpec& control : MainPanelControls()) {
+            if (control.id != controlId) continue;
+            SendMessageW(GetDlgItem(panel, controlId), WM_SETFONT,
+                         reinterpret_cast<WPARAM>(FontFor(control.font, resources)), TRUE);
+        }
+    }
+}
+
+// The front-plate picture, stretched to the control's size.
+void ShowPanelPicture(HINSTANCE instance, HWND panel, PanelResources& resources) {
+    for (const ControlSpec& control : MainPanelControls()) {
+        if (control.id != id::PanelPicture) continue;
+        const RECT r = platform::DialogUnitsToPixels(panel, control.x, control.y, control.w,
+                                                     control.h);
+        resources.picture.reset(static_cast<HBITMAP>(
+            LoadImageW(instance, MAKEINTRESOURCEW(id::PanelFrontBitmap), IMAGE_BITMAP,
+                       r.right - r.left, r.bottom - r.top, LR_LOADMAP3DCOLORS)));
+        SendMessageW(GetDlgItem(panel, id::PanelPicture), STM_SETIMAGE, IMAGE_BITMAP,
+                     reinterpret_cast<LPARAM>(resources.picture.get()));
+    }
+}
+
+void SetPanelIcon(HINSTANCE instance, HWND panel, PanelResources& resources) {
+    resources.iconBig.reset(static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(id::PanelIcon), IMAGE_ICON, 32, 32, 0)));
+    resources.iconSmall.reset(static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(id::PanelIcon), IMAGE_ICON, 16, 16, 0)));
+    SendMessageW(panel, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(resources.iconBig.get()));
+    SendMessageW(panel, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(resources.iconSmall.get()));
+}
+
+void SetSliderRanges(HWND panel) {
+    for (const SliderRange& range : MainPanelSliderRanges()) {
+        HWND slider = GetDlgItem(panel, range.id);
+        SendMessageW(slider, TBM_SETRANGEMAX, TRUE, range.maximum);
+        SendMessageW(slider, TBM_SETRANGEMIN, TRUE, range.minimum);
+    }
+}
+
+void EndPanel(HWND panel) { DestroyWindow(panel); }
+
+// Windows makes a checked auto radio button a tab stop; on this panel Tab
+// moves only between the setting boxes, so the unit options lose it again.
+void ClearOptionTabStops(HWND panel) {
+    for (int option : {id::FeetOption, id::FathomsOption, id::MetersOption}) {
+        HWND button = GetDlgItem(panel, option);
+        const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+        if (style & WS_TABSTOP) SetWindowLongPtrW(button, GWL_STYLE, style & ~LONG_PTR{WS_TABSTOP});
+    }
+}
+
+INT_PTR CALLBACK PanelRoutingProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* routing = reinterpret_cast<PanelRouting*>(GetWindowLongPtrW(panel, DWLP_USER));
+    if (message == WM_INITDIALOG && routing == nullptr) {
+        SetWindowLongPtrW(panel, DWLP_USER, lParam);
+        return FALSE;
+    }
+    if (message == WM_NCDESTROY) {
+        std::unique_ptr<PanelRouting> owned(routing);
+        SetWindowLongPtrW(panel, DWLP_USER, 0);
+        return FALSE;
+    }
+    if (routing == nullptr || !routing->built) return FALSE;
+    MainPanelCallback(panel, message, wParam, lParam);
+    switch (message) {
+        case WM_CLOSE:  // close box, system menu, Alt+F4: end without saving
+            EndPanel(panel);
+            return TRUE;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+bool IsPanelOrChild(HWND panel, HWND window) {
+    return window == panel || IsChild(panel, window);
+}
+
+}  // namespace
+
+PanelState* PanelStateOf(HWND panel) {
+    auto* routing = reinterpret_cast<PanelRouting*>(GetWindowLongPtrW(panel, DWLP_USER));
+    return routing != nullptr ? routing->state : nullptr;
+}
+
+HMENU BuildPanelMenu(HWND panel) {
+    HMENU bar = CreateMenu();
+    HMENU popup = nullptr;
+    for (const MenuItemSpec& item : MainPanelMenu()) {
+        std::wstring caption = platform::AnsiToWide(item.caption);
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
+        info.fType = MFT_STRING;
+        info.wID = static_cast<UINT>(item.id);
+        info.dwTypeData = caption.data();
+        if (item.caption == "-") {
+            info.fMask = MIIM_FTYPE;
+            info.fType = MFT_SEPARATOR;
+        }
+        if (item.level == 0 && item.id == 0) {
+            popup = CreatePopupMenu();
+            info.fMask |= MIIM_SUBMENU;
+            info.hSubMenu = popup;
+        }
+        HMENU target = item.level == 0 ? bar : popup;
+        InsertMenuItemW(target, static_cast<UINT>(GetMenuItemCount(target)), TRUE, &info);
+    }
+    SetMenu(panel, bar);
+    return bar;
+}
+
+HWND CreateMainPanel(HINSTANCE instance, HWND parent, PanelState& state,
+                     PanelResources& resources) {
+    const DialogFrame& frame = MainPanelFrame();
+    const std::vector<BYTE> dialogTemplate = PanelTemplate(frame);
+    auto routing = std::make_unique<PanelRouting>();
+    routing->state = &state;
+    HWND panel = CreateDialogIndirectParamW(
+        instance, reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()), parent,
+        PanelRoutingProc, reinterpret_cast<LPARAM>(routing.get()));
+    if (panel == nullptr) return nullptr;
+    routing.release();  // owned by the window from now on; freed at WM_NCDESTROY
+
+    std::string caption(frame.captionHead);
+    caption += frame.captionTail;
+    platform::SetWindowTextAnsi(panel, caption);
+    SetPanelIcon(instance, panel, resources);
+    CreatePanelControls(instance, panel);
+    ShowPanelPicture(instance, panel, resources);
+    resources.fontBold = MakePanelFont(panel, FW_BOLD, false);
+    resources.fontNormal = MakePanelFont(panel, FW_NORMAL, false);
+    resources.fontHeading = MakePanelFont(panel, FW_BOLD, true);
+    AssignPanelFonts(panel, resources);
+    BuildPanelMenu(panel);
+    CheckRadioButton(panel, id::FeetOption, id::MetersOption, id::FeetOption);
+    ClearOptionTabStops(panel);
+    SetSliderRanges(panel);
+    reinterpret_cast<PanelRouting*>(GetWindowLongPtrW(panel, DWLP_USER))->built = true;
+    return panel;
+}
+
+void RunPanelLoop(HWND panel) {
+    MSG msg;
+    while (IsWindow(panel) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN &&
+            IsPanelOrChild(panel, msg.hwnd)) {
+            // Enter commits the focused box; it never clicks a focused button.
+            SendMessageW(panel, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+            continue;
+        }
+        if (msg.message == WM_CHAR && msg.wParam == L'\r' && IsPanelOrChild(panel, msg.hwnd))
+            continue;  // an edit box would beep at the Enter character
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) ClearOptionTabStops(panel);
+        if (IsDialogMessageW(panel, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+INT_PTR MainPanelCallback(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    Sleep(0);  // lets the measurement reader run between the panel's messages
+    (void)panel;
+    (void)message;
+    (void)wParam;
+    (void)lParam;
+    return 0;
+}
+
+INT_PTR BuildMainPanel(HWND parent) {
+    static PanelState state;
+    PanelResources resources;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    HWND panel = CreateMainPanel(instance, parent, state, resources);
+    if (panel == nullptr) return 0;
+    SendMessageW(panel, WM_INITDIALOG, 0, 0);
+    ShowWindow(panel, SW_SHOW);
+    RunPanelLoop(panel);
+    state.readerStop = 1;
+    return 0;
+}
+
+}  // namespace kelt

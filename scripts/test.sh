@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds every configuration and runs every test:
+#   native  portable core unit tests, simulator (Linux)
+#   win32   the delivered 32-bit programs: build and static checks
+#   win64   the same sources for x86_64, with the window tests under Wine
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+"$root/scripts/setup.sh" || exit 1
+
+passed=0
+failed=0
+logs="$root/build/test-logs"
+mkdir -p "$logs"
+
+count_ctest() {  # adds the counts of a ctest log to the totals
+  local line total fails
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
+  if [ -z "$line" ]; then failed=$((failed + 1)); return; fi
+  fails=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<< "$line")
+  total=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<< "$line")
+  passed=$((passed + total - fails))
+  failed=$((failed + fails))
+}
+
+build() {  # configure and build one preset; a failed build counts as a failure
+  local preset=$1 start=$SECONDS
+  if cmake --preset "$preset" >"$logs/$preset-configure.log" 2>&1 &&
+     cmake --build --preset "$preset" >"$logs/$preset-build.log" 2>&1; then
+    echo "== $preset: built in $((SECONDS - start)) s"
+    return 0
+  fi
+  echo "== $preset: BUILD FAILED"
+  tail -n 40 "$logs/$preset-configure.log" "$logs/$preset-build.log"
+  failed=$((failed + 1))
+  return 1
+}
+
+run_ctest() {  # ctest of one build folder, its output kept and counted
+  local dir=$1 name=$2 start=$SECONDS
+  ctest --test-dir "$dir" --output-on-failure --timeout 300 2>&1 | tee "$logs/$name-ctest.log" | tail -n 25
+  count_ctest "$logs/$name-ctest.log"
+  echo "== $name: tests took $((SECONDS - start)) s"
+}
+
+if build native; then run_ctest build/native native; fi
+if build win32; then run_ctest build/win32 win32; fi
+if build win64; then
+  # shellcheck source=scripts/wine-env.sh
+  source "$root/scripts/wine-env.sh"
+  KELT_XVFB=1 kelt_start_display
+  kelt_prepare_prefix
+  run_ctest build/win64 win64
+  kelt_stop_wine
+fi
+
+echo "tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

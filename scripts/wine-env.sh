@@ -1,0 +1,57 @@
+# Sourced by the other scripts: a private Wine prefix, an X display and a
+# long-lived wineserver, with every COM port the programs may probe mapped
+# to a known place (nothing, unless a test points one at a simulator).
+#   KELT_WINEPREFIX  prefix folder (default: build/wineprefix)
+#   KELT_XVFB=1      always use a private Xvfb display, even when DISPLAY is set
+
+kelt_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${KELT_WINEPREFIX:-$kelt_root/build/wineprefix}
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installers: the programs need neither.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+kelt_start_display() {
+  if [ -n "${DISPLAY:-}" ] && [ "${KELT_XVFB:-0}" != 1 ]; then return 0; fi
+  local n
+  for n in $(seq 90 120); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+  done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  kelt_xvfb_pid=$!
+  export DISPLAY=":$n"
+  local tries=0
+  until [ -e "/tmp/.X11-unix/X$n" ] || [ $tries -ge 50 ]; do sleep 0.1; tries=$((tries + 1)); done
+}
+
+kelt_absent_port_path() { echo "$WINEPREFIX/absent-port-$1"; }
+
+kelt_map_ports() {
+  local n
+  for n in $(seq 1 15); do
+    wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /d "$(kelt_absent_port_path "$n")" /f >/dev/null 2>&1
+  done
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+}
+
+kelt_prepare_prefix() {
+  if [ ! -f "$WINEPREFIX/.kelt-ready" ]; then
+    echo "wine-env: creating the Wine prefix $WINEPREFIX"
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    kelt_map_ports
+    wineserver -w
+    touch "$WINEPREFIX/.kelt-ready"
+  fi
+  # One wineserver for the whole run: a fresh one's mount manager would
+  # rewrite the COM links that tests point at the simulator.
+  wineserver -p >/dev/null 2>&1 || true
+  wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+kelt_stop_wine() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${kelt_xvfb_pid:-}" ]; then kill "$kelt_xvfb_pid" 2>/dev/null || true; fi
+}
