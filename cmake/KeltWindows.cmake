@@ -42,3 +42,7 @@ set_tests_properties(keltpanel_imports_only_system_dlls PROPERTIES
 if(CMAKE_CROSSCOMPILING_EMULATOR)
   add_subdirectory(tests/wine)
 endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/terminal/CMakeLists.txt)
+  add_subdirectory(terminal)
+endif()
