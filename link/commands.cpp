@@ -1,0 +1,184 @@
+#include "link/commands.h"
+
+#include <algorithm>
+#include <string>
+
+#include "panel/control_ids.h"
+#include "panel/conversions.h"
+
+namespace kelt {
+namespace {
+
+constexpr int kInstrumentReadyMs = 3000;
+constexpr int kSplashStepMs = 250;
+constexpr int kUnitPauseMs = 200;
+constexpr int kValuePauseMs = 100;
+constexpr int kAutoPauseMs = 200;
+
+std::int32_t Steps(const std::string& text, double scale = 1.0) {
+    return RoundHalfEven(scale * ParseNumber(text));
+}
+
+std::int32_t Limit(std::int32_t value, std::int32_t lo, std::int32_t hi) {
+    return std::clamp(value, lo, hi);
+}
+
+void ApplyDepthUnit(PanelState& state, PanelView& view, Link& link) {
+    if (state.depthUnitsCode != kUnitFeet && state.depthUnitsCode != kUnitFathoms &&
+        state.depthUnitsCode != kUnitMeters)
+        state.depthUnitsCode = std::string(kUnitFeet);
+    const std::string label(DepthLabelFor(state.depthUnitsCode));
+    view.SetText(id::BottomDepthLabel, label);
+    view.SetText(id::FishDepthLabel, label);
+    const int chosen = UnitOptionFor(state.depthUnitsCode);
+    for (int option : {id::FeetOption, id::FathomsOption, id::MetersOption})
+        view.SetCheck(option, option == chosen);
+    SendCommand(link, state.depthUnitsCode);
+    link.Pause(kUnitPauseMs);
+}
+
+void ApplyBottomEcho(PanelState& state, PanelView& view, Link& link) {
+    state.bottomDepthSteps = Limit(Steps(state.bottomDepthText, 10.0), 5, 5000);
+    view.SetSliderPos(id::BottomDepthSlider, state.bottomDepthSteps);
+    // The stored texts stand in the boxes until the instrument reports its
+    // own, so that a Quit before any report saves them, not placeholders.
+    view.SetText(id::BottomDepthEdit, state.bottomDepthText);
+    SendCommand(link, "d", state.bottomDepthSteps);
+    link.Pause(kValuePauseMs);
+
+    const std::int32_t level = MillivoltsToLevelStep(ParseNumber(state.bottomReplyLevelText));
+    view.SetSliderPos(id::BottomLevelSlider, level);
+    view.SetText(id::BottomLevelEdit, state.bottomReplyLevelText);
+    SendCommand(link, "l", level);
+    link.Pause(kValuePauseMs);
+}
+
+void ApplyFishPulses(PanelState& state, PanelView& view, Link& link) {
+    state.fishEchoChecked = Steps(state.fishEchoFlagText);
+    const bool on = state.fishEchoChecked != 0;
+    for (int control : {id::OnPulsesEdit, id::OffPulsesEdit, id::OnPulsesSlider, id::OffPulsesSlider})
+        view.Enable(control, on);
+    view.SetCheck(id::FishEchoCheck, on);
+
+    const std::int32_t onRounded = Steps(state.onPulsesText);
+    state.onPulses = Limit(onRounded, 0, kPulsesMax);
+    view.SetText(id::OnPulsesEdit, state.onPulsesText);
+    view.SetSliderPos(id::OnPulsesSlider, onRounded);
+    state.offPulses = Steps(state.offPulsesText);
+    view.SetText(id::OffPulsesEdit, state.offPulsesText);
+    view.SetSliderPos(id::OffPulsesSlider, state.offPulses);
+
+    if (on) {
+        SendCommand(link, "e", state.offPulses);
+        link.Pause(kValuePauseMs);
+        SendCommand(link, "E", state.onPulses);
+    } else {
+        SendCommand(link, "e");
+    }
+    link.Pause(kValuePauseMs);
+}
+
+void ApplyFishEcho(PanelState& state, PanelView& view, Link& link) {
+    state.fishDepthSteps =
+        std::min(Limit(Steps(state.fishDepthText, 10.0), 5, 5000), state.bottomDepthSteps);
+    view.SetSliderPos(id::FishDepthSlider, state.fishDepthSteps);
+    view.SetText(id::FishDepthEdit, state.fishDepthText);
+    SendCommand(link, "D", state.fishDepthSteps);
+    link.Pause(kValuePauseMs);
+
+    const std::int32_t level = MillivoltsToLevelStep(ParseNumber(state.fishReplyLevelText));
+    view.SetSliderPos(id::FishLevelSlider, level);
+    view.SetText(id::FishLevelEdit, state.fishReplyLevelText);
+    SendCommand(link, "L", level);
+    link.Pause(kValuePauseMs);
+}
+
+void ApplyFrequency(PanelState& state, PanelView& view, Link& link) {
+    state.autoFreqChecked = Steps(state.autoFreqFlagText);
+    const bool automatic = state.autoFreqChecked != 0;
+    view.SetCheck(id::AutoFreqCheck, automatic);
+    view.Enable(id::FreqSetEdit, !automatic);
+    view.Enable(id::FreqSlider, !automatic);
+    // Shown in both cases: Quit saves this box, and the stored manual
+    // frequency must survive a session in which the instrument never spoke.
+    view.SetText(id::FreqSetEdit, state.freqText);
+    if (automatic) {
+        SendCommand(link, "A");
+        link.Pause(kAutoPauseMs);
+        return;
+    }
+    const std::int32_t khz = Limit(Steps(state.freqText), 2, kFreqMaxKhz);
+    view.SetSliderPos(id::FreqSlider, 10 * khz);
+    SendCommand(link, "f", 10 * khz);
+    link.Pause(kValuePauseMs);
+}
+
+void ApplyWidth(PanelState& state, PanelView& view, Link& link) {
+    state.autoWidthChecked = Steps(state.autoWidthFlagText);
+    const bool automatic = state.autoWidthChecked != 0;
+    const std::int32_t width = Steps(state.widthText);
+    view.SetCheck(id::AutoWidthCheck, automatic);
+    view.Enable(id::WidthSetEdit, !automatic);
+    view.Enable(id::WidthSlider, !automatic);
+    view.SetText(id::WidthSetEdit, state.widthText);
+    if (automatic) {
+        SendCommand(link, "a");
+        link.Pause(kAutoPauseMs);
+        return;
+    }
+    view.SetSliderPos(id::WidthSlider, width);
+    SendCommand(link, "w", width);
+    link.Pause(kValuePauseMs);
+}
+
+}  // namespace
+
+void SendCommand(Link& link, std::string_view word) { link.Send(std::string(word)); }
+
+void SendCommand(Link& link, std::string_view word, double value) {
+    link.Send(std::string(word) + NumberText(value));
+}
+
+std::string_view DepthLabelFor(std::string_view unitCode) {
+    if (unitCode == kUnitFathoms) return "Depth Fath";
+    if (unitCode == kUnitMeters) return "Depth Mtrs";
+    return "Depth Ft   ";
+}
+
+int UnitOptionFor(std::string_view unitCode) {
+    if (unitCode == kUnitFathoms) return id::FathomsOption;
+    if (unitCode == kUnitMeters) return id::MetersOption;
+    return id::FeetOption;
+}
+
+void UpdatingDialog(PanelView& view, Link& link) {
+    view.OpenUpdating();
+    view.SetUpdatingProgress(0);
+    for (int position = 0; position <= 110; position += 10) {
+        view.SetUpdatingProgress(position);
+        link.Pause(kSplashStepMs);
+    }
+    view.CloseUpdating();
+}
+
+void SendAllSettings(PanelState& state, PanelView& view, Link& link) {
+    state.linkBusy = 1;
+    SendCommand(link, "~~~");
+    if (state.portReselect == 0)
+        UpdatingDialog(view, link);
+    else
+        link.Pause(kInstrumentReadyMs);
+    ApplyDepthUnit(state, view, link);
+    state.linkBusy = 1;
+    ApplyBottomEcho(state, view, link);
+    ApplyFishPulses(state, view, link);
+    state.linkBusy = 1;
+    ApplyFishEcho(state, view, link);
+    ApplyFrequency(state, view, link);
+    ApplyWidth(state, view, link);
+    SendCommand(link, "S");
+    state.readerCountdown = 5;
+    state.linkBusy = 0;
+}
+
+}  // namespace kelt

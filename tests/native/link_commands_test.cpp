@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+#include "link/commands.h"
+#include "panel/control_ids.h"
+
+namespace kelt {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+void Defaults(PanelState& s) {
+    s.commPortText = "15";
+    s.autoFreqFlagText = "1";
+    s.autoWidthFlagText = "1";
+    s.fishEchoFlagText = "0";
+    s.onPulsesText = "1";
+    s.offPulsesText = "0";
+    s.fishDepthText = "15.0";
+    s.fishReplyLevelText = "50.0";
+    s.bottomDepthText = "30";
+    s.bottomReplyLevelText = "50.0";
+    s.depthUnitsCode = "cf";
+}
+
+struct Upload {
+    test::RecordingView view;
+    test::RecordingLink link;
+    Lines Run(PanelState& state) {
+        SendAllSettings(state, view, link);
+        return link.Lines();
+    }
+};
+
+TEST(SendCommand, WordAloneOrWordWithNumberTextValue) {
+    test::RecordingLink link;
+    SendCommand(link, "d", 300);
+    SendCommand(link, "d", 5);
+    SendCommand(link, "e");
+    SendCommand(link, "");
+    SendCommand(link, "w", -4);
+    EXPECT_EQ(link.Lines(), (Lines{"d300", "d5", "e", "", "w-4"}));
+}
+
+TEST(SendAllSettings, DefaultsUploadTenLinesWithTheirPauses) {
+    PanelState state;
+    Defaults(state);
+    Upload upload;
+    EXPECT_EQ(upload.Run(state), (Lines{"~~~", "cf", "d300", "l255", "e", "D150", "L255", "A", "a", "S"}));
+    std::vector<int> times;
+    for (const auto& s : upload.link.sent) times.push_back(s.atMs);
+    EXPECT_EQ(times, (std::vector<int>{0, 3000, 3200, 3300, 3400, 3500, 3600, 3700, 3900, 4100}));
+    EXPECT_EQ(state.linkBusy, 0);
+    EXPECT_EQ(state.readerCountdown, 5);
+}
+
+TEST(SendAllSettings, ControlsFollowTheSettings) {
+    PanelState state;
+    Defaults(state);
+    Upload upload;
+    upload.Run(state);
+    auto& v = upload.view;
+    EXPECT_EQ(v.texts[id::BottomDepthLabel], "Depth Ft   ");
+    EXPECT_EQ(v.texts[id::FishDepthLabel], "Depth Ft   ");
+    EXPECT_TRUE(v.checks[id::FeetOption]);
+    EXPECT_FALSE(v.checks[id::FathomsOption]);
+    EXPECT_FALSE(v.checks[id::MetersOption]);
+    EXPECT_EQ(v.sliders[id::BottomDepthSlider], 300);
+    EXPECT_EQ(v.sliders[id::BottomLevelSlider], 255);
+    EXPECT_EQ(v.sliders[id::FishDepthSlider], 150);
+    EXPECT_EQ(v.sliders[id::FishLevelSlider], 255);
+    EXPECT_EQ(v.sliders[id::OnPulsesSlider], 1);
+    EXPECT_EQ(v.sliders[id::OffPulsesSlider], 0);
+    EXPECT_EQ(v.texts[id::FishDepthEdit], "15.0");
+    EXPECT_EQ(v.texts[id::FishLevelEdit], "50.0");
+    EXPECT_EQ(v.texts[id::OnPulsesEdit], "1");
+    EXPECT_EQ(v.texts[id::OffPulsesEdit], "0");
+    for (int pulseControl : {id::OnPulsesEdit, id::OffPulsesEdit, id::OnPulsesSlider, id::OffPulsesSlider})
+        EXPECT_FALSE(v.enabled[pulseControl]) << pulseControl;
+    EXPECT_FALSE(v.checks[id::FishEchoCheck]);
+    EXPECT_TRUE(v.checks[id::AutoFreqCheck]);
+    EXPECT_TRUE(v.checks[id::AutoWidthCheck]);
+    for (int manual : {id::FreqSetEdit, id::FreqSlider, id::WidthSetEdit, id::WidthSlider})
+        EXPECT_FALSE(v.enabled[manual]) << manual;
+    EXPECT_EQ(state.fishEchoChecked, 0);
+    EXPECT_EQ(state.autoFreqChecked, 1);
+    EXPECT_EQ(state.autoWidthChecked, 1);
+    EXPECT_EQ(state.bottomDepthSteps, 300);
+    EXPECT_EQ(state.fishDepthSteps, 150);
+}
+
+TEST(SendAllSettings, StoredTextsReplacePlaceholdersSoQuitCannotLoseThem) {
+    PanelState state;
+    Defaults(state);
+    state.freqText = "38.5";
+    state.widthText = "250";
+    Upload upload;
+    upload.Run(state);
+    EXPECT_EQ(upload.view.texts[id::BottomDepthEdit], "30");
+    EXPECT_EQ(upload.view.texts[id::BottomLevelEdit], "50.0");
+    EXPECT_EQ(upload.view.texts[id::FreqSetEdit], "38.5") << "even while Auto is ticked";
+    EXPECT_EQ(upload.view.texts[id::WidthSetEdit], "250");
+}
+
+TEST(SendAllSettings, SplashOrPlainWaitAfterTheOpening) {
+    PanelState state;
+    Defaults(state);
+    Upload first;
+    first.Run(state);
+    EXPECT_EQ(first.view.splashPositions,
+              (std::vector<int>{-1, 0, 0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, -2}));
+
+    state.portReselect = 1;
+    Upload afterPortChange;
+    afterPortChange.Run(state);
+    EXPECT_TRUE(afterPortChange.view.splashPositions.empty());
+    EXPECT_EQ(afterPortChange.link.sent.at(1).atMs, 3000);
+}
+
+TEST(SendAllSettings, DepthsRoundHalfEvenAndStayInRange) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"0.44", "d5"}, {"1.25", "d12"}, {"600", "d5000"}, {"0.5", "d5"}, {"", "d5"}, {"abc", "d5"}};
+    for (const auto& [text, expected] : cases) {
+        PanelState state;
+    Defaults(state);
+        state.bottomDepthText = text;
+        state.fishDepthText = "0.5";
+        Upload upload;
+        EXPECT_EQ(upload.Run(state).at(2), expected) << text;
+    }
+}
+
+TEST(SendAllSettings, FishNeverDeeperThanBottom) {
+    PanelState state;
+    Defaults(state);
+    state.fishDepthText = "40.0";
+    Upload upload;
+    const Lines lines = upload.Run(state);
+    EXPECT_EQ(lines.at(5), "D300");
+    EXPECT_EQ(upload.view.sliders[id::FishDepthSlider], 300);
+    EXPECT_EQ(upload.view.texts[id::FishDepthEdit], "40.0") << "the text is shown unchanged";
+}
+
+TEST(SendAllSettings, ReplyLevelsThroughTheTypedMillivoltLaw) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"50", "l255"}, {"0.0069", "l0"}, {"0.001", "l0"}, {"5", "l189"}, {"1", "l143"}, {"", "l0"}};
+    for (const auto& [text, expected] : cases) {
+        PanelState state;
+    Defaults(state);
+        state.bottomReplyLevelText = text;
+        Upload upload;
+        EXPECT_EQ(upload.Run(state).at(3), expected) << text;
+    }
+}
+
+TEST(SendAllSettings, UnknownUnitBecomesFeet) {
+    for (const char* code : {"CF", "", "xx", "cM"}) {
+        PanelState state;
+    Defaults(state);
+        state.depthUnitsCode = code;
+        Upload upload;
+        EXPECT_EQ(upload.Run(state).at(1), "cf") << code;
+        EXPECT_EQ(state.depthUnitsCode, "cf");
+    }
+    PanelState fathoms;
+    Defaults(fathoms);
+    fathoms.depthUnitsCode = "cF";
+    Upload upload;
+    EXPECT_EQ(upload.Run(fathoms).at(1), "cF");
+    EXPECT_EQ(upload.view.texts[id::BottomDepthLabel], "Depth Fath");
+    EXPECT_TRUE(upload.view.checks[id::FathomsOption]);
+    EXPECT_FALSE(upload.view.checks[id::FeetOption]);
+}
+
+TEST(SendAllSettings, FishEchoOnSendsOffThenOnPulsesWithOnLimitedOnly) {
+    PanelState state;
+    Defaults(state);
+    state.fishEchoFlagText = "1";
+    state.onPulsesText = "75";
+    state.offPulsesText = "75";
+    Upload upload;
+    const Lines lines = upload.Run(state);
+    EXPECT_EQ(lines, (Lines{"~~~", "cf", "d300", "l255", "e75", "E50", "D150", "L255", "A", "a", "S"}));
+    EXPECT_EQ(upload.link.sent.at(5).atMs - upload.link.sent.at(4).atMs, 100);
+    EXPECT_EQ(state.onPulses, 50);
+    EXPECT_EQ(state.offPulses, 75);
+    EXPECT_EQ(upload.view.sliders[id::OnPulsesSlider], 75) << "the slider stops at its own range";
+    EXPECT_TRUE(upload.view.checks[id::FishEchoCheck]);
+    EXPECT_TRUE(upload.view.enabled[id::OffPulsesSlider]);
+}
+
+TEST(SendAllSettings, ManualFrequencyInWholeKilohertzAndWidthUnlimited) {
+    const std::pair<const char*, const char*> freqs[] = {
+        {"12.5", "f120"}, {"5000", "f10000"}, {"", "f20"}, {"38.5", "f380"}};
+    for (const auto& [text, expected] : freqs) {
+        PanelState state;
+    Defaults(state);
+        state.autoFreqFlagText = "0";
+        state.freqText = text;
+        Upload upload;
+        const Lines lines = upload.Run(state);
+        EXPECT_EQ(lines.at(7), expected) << text;
+        EXPECT_EQ(upload.view.texts[id::FreqSetEdit], text);
+        EXPECT_TRUE(upload.view.enabled[id::FreqSlider]);
+        EXPECT_EQ(upload.link.sent.at(8).atMs - upload.link.sent.at(7).atMs, 100);
+    }
+    PanelState state;
+    Defaults(state);
+    state.autoWidthFlagText = "0";
+    state.widthText = "";
+    Upload upload;
+    EXPECT_EQ(upload.Run(state).at(8), "w0");
+    state.widthText = "20000";
+    Upload wide;
+    EXPECT_EQ(wide.Run(state).at(8), "w20000");
+    EXPECT_EQ(wide.view.sliders[id::WidthSlider], 20000);
+}
+
+}  // namespace
+}  // namespace kelt
