@@ -14,6 +14,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_
 add_library(keltplatform STATIC
   platform/text.cpp
   platform/window.cpp
+  platform/dialog_template.cpp
 )
 target_link_libraries(keltplatform PUBLIC keltcore user32 gdi32 comctl32 comdlg32)
 target_compile_definitions(keltplatform PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
@@ -22,6 +23,10 @@ kelt_warnings(keltplatform)
 
 add_library(keltpanel_win STATIC
   panel/main_panel.cpp
+  panel/panel_win32.cpp
+  link/serial_port.cpp
+  link/port_dialog.cpp
+  link/updating_dialog.cpp
 )
 target_link_libraries(keltpanel_win PUBLIC keltplatform)
 kelt_warnings(keltpanel_win)

@@ -8,6 +8,7 @@
 
 #include "panel/control_ids.h"
 #include "panel/panel_layout.h"
+#include "platform/dialog_template.h"
 #include "platform/text.h"
 #include "platform/window.h"
 
@@ -22,43 +23,12 @@ struct PanelRouting {
     bool built = false;
 };
 
-void AppendWord(std::vector<BYTE>& out, WORD value) {
-    out.push_back(static_cast<BYTE>(value & 0xFF));
-    out.push_back(static_cast<BYTE>(value >> 8));
-}
-
-void AppendDword(std::vector<BYTE>& out, DWORD value) {
-    AppendWord(out, static_cast<WORD>(value & 0xFFFF));
-    AppendWord(out, static_cast<WORD>(value >> 16));
-}
-
-void AppendWideZ(std::vector<BYTE>& out, std::wstring_view text) {
-    for (wchar_t c : text) AppendWord(out, static_cast<WORD>(c));
-    AppendWord(out, 0);
-}
-
-// An in-memory DLGTEMPLATEEX with no items: the controls are added later.
-std::vector<BYTE> PanelTemplate(const DialogFrame& frame) {
-    std::vector<BYTE> bytes;
-    AppendWord(bytes, 1);       // dlgVer
-    AppendWord(bytes, 0xFFFF);  // signature
-    AppendDword(bytes, 0);      // helpID
-    AppendDword(bytes, frame.exStyle);
-    AppendDword(bytes, frame.style & ~static_cast<DWORD>(WS_VISIBLE));
-    AppendWord(bytes, 0);       // no items
-    AppendWord(bytes, static_cast<WORD>(frame.x));
-    AppendWord(bytes, static_cast<WORD>(frame.y));
-    AppendWord(bytes, static_cast<WORD>(frame.w));
-    AppendWord(bytes, static_cast<WORD>(frame.h));
-    AppendWord(bytes, 0);       // no menu in the template
-    AppendWord(bytes, 0);       // standard dialog class
-    AppendWideZ(bytes, L"");    // caption is set afterwards
-    AppendWord(bytes, static_cast<WORD>(frame.fontPoints));
-    AppendWord(bytes, FW_NORMAL);
-    bytes.push_back(FALSE);     // italic
-    bytes.push_back(ANSI_CHARSET);
-    AppendWideZ(bytes, frame.fontFace);
-    return bytes;
+// An in-memory template with no items: the controls are added afterwards.
+platform::DialogTemplate PanelTemplate(const DialogFrame& frame) {
+    return platform::DialogTemplate(
+        {frame.style & ~static_cast<DWORD>(WS_VISIBLE), frame.exStyle, frame.x, frame.y, frame.w,
+         frame.h, L"", frame.fontFace, frame.fontPoints},
+        {});
 }
 
 platform::UniqueFont MakePanelFont(HWND panel, LONG weight, bool italic) {
@@ -218,11 +188,11 @@ HMENU BuildPanelMenu(HWND panel) {
 HWND CreateMainPanel(HINSTANCE instance, HWND parent, PanelState& state,
                      PanelResources& resources) {
     const DialogFrame& frame = MainPanelFrame();
-    const std::vector<BYTE> dialogTemplate = PanelTemplate(frame);
+    const platform::DialogTemplate dialogTemplate = PanelTemplate(frame);
     auto routing = std::make_unique<PanelRouting>();
     routing->state = &state;
     HWND panel = CreateDialogIndirectParamW(
-        instance, reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()), parent,
+        instance, dialogTemplate.get(), parent,
         PanelRoutingProc, reinterpret_cast<LPARAM>(routing.get()));
     if (panel == nullptr) return nullptr;
     routing.release();  // owned by the window from now on; freed at WM_NCDESTROY

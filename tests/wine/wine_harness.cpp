@@ -103,3 +103,146 @@ std::wstring FreshFolder(const std::wstring& name) {
 }
 
 }  // namespace kelt::test
+
+#include <fstream>
+#include <sstream>
+
+namespace kelt::test {
+namespace {
+
+// The Linux path of a Z: path, for the simulator's arguments.
+std::string UnixPath(const std::wstring& windowsPath) {
+    std::wstring path = windowsPath;
+    if (path.size() > 2 && (path[0] == L'Z' || path[0] == L'z') && path[1] == L':') path.erase(0, 2);
+    for (wchar_t& c : path)
+        if (c == L'\\') c = L'/';
+    return std::string(path.begin(), path.end());
+}
+
+std::wstring Widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+std::string EnvironmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// The string value of a key in one JSON object of the simulator's log.
+std::string JsonText(const std::string& object, const std::string& key) {
+    const std::string marker = "\"" + key + "\":\"";
+    size_t at = object.find(marker);
+    if (at == std::string::npos) return {};
+    std::string value;
+    for (at += marker.size(); at < object.size() && object[at] != '"'; ++at) {
+        if (object[at] != '\\' || at + 1 >= object.size()) {
+            value += object[at];
+            continue;
+        }
+        const char escaped = object[++at];
+        switch (escaped) {
+            case 'n': value += '\n'; break;
+            case 'r': value += '\r'; break;
+            case 't': value += '\t'; break;
+            case 'u':
+                value += static_cast<char>(std::stoi(object.substr(at + 1, 4), nullptr, 16));
+                at += 4;
+                break;
+            default: value += escaped;
+        }
+    }
+    return value;
+}
+
+double JsonNumber(const std::string& object, const std::string& key) {
+    const std::string marker = "\"" + key + "\":";
+    const size_t at = object.find(marker);
+    return at == std::string::npos ? 0.0 : std::atof(object.c_str() + at + marker.size());
+}
+
+}  // namespace
+
+Simulator::Simulator(int comNumber, const std::wstring& extraArguments) {
+    static int serial = 0;
+    const std::wstring folder = FreshFolder(L"sim-" + std::to_wstring(GetCurrentProcessId()) +
+                                            L"-" + std::to_wstring(++serial));
+    log_ = folder + L"/sim.log";
+    control_ = folder + L"/sim.control";
+    std::ofstream(control_.c_str()).close();
+    std::string keltsim = EnvironmentValue("KELTSIM");
+    if (keltsim.empty()) keltsim = UnixPath(Widen(KELT_SOURCE_DIR)) + "/build/native/sim/keltsim";
+    const std::string link =
+        EnvironmentValue("WINEPREFIX") + "/dosdevices/com" + std::to_string(comNumber);
+    std::wstring program = L"Z:" + Widen(keltsim);
+    for (wchar_t& c : program)
+        if (c == L'/') c = L'\\';
+    std::wstring command = L"\"" + program + L"\" --link " + Widen(link) + L" --log " +
+                           Widen(UnixPath(log_)) + L" --control " + Widen(UnixPath(control_)) +
+                           L" " + extraArguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (const SimEvent& event : Events())
+            if (event.event == "start") ready_ = true;
+        if (ready_) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+Simulator::~Simulator() {
+    Control("quit");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (std::chrono::steady_clock::now() < deadline) {
+        bool stopped = false;
+        for (const SimEvent& event : Events())
+            if (event.event == "stop") stopped = true;
+        if (stopped) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+void Simulator::Control(const std::string& command) {
+    std::ofstream control(control_.c_str(), std::ios::app | std::ios::binary);
+    control << command << '\n';
+}
+
+std::vector<SimEvent> Simulator::Events() const {
+    std::vector<SimEvent> events;
+    std::ifstream log(log_.c_str(), std::ios::binary);
+    std::string object;
+    while (std::getline(log, object)) {
+        if (object.empty() || object.back() != '}') continue;  // a line still being written
+        SimEvent event;
+        event.event = JsonText(object, "event");
+        event.line = JsonText(object, "line");
+        event.t = JsonNumber(object, "t");
+        event.raw = object;
+        events.push_back(std::move(event));
+    }
+    return events;
+}
+
+std::vector<std::string> Simulator::ReceivedLines() const {
+    std::vector<std::string> lines;
+    for (const SimEvent& event : Events())
+        if (event.event == "rx") lines.push_back(event.line);
+    return lines;
+}
+
+std::vector<std::string> Simulator::WaitForReceived(size_t count,
+                                                    std::chrono::milliseconds timeout) const {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::vector<std::string> lines = ReceivedLines();
+    while (lines.size() < count && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        lines = ReceivedLines();
+    }
+    return lines;
+}
+
+}  // namespace kelt::test

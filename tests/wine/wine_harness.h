@@ -41,3 +41,39 @@ std::vector<HWND> ChildrenInOrder(HWND parent);
 std::wstring FreshFolder(const std::wstring& name);
 
 }  // namespace kelt::test
+
+namespace kelt::test {
+
+// One event of the simulator's log.
+struct SimEvent {
+    std::string event;  // "rx", "tx", "open", "close", "termios", "start", ...
+    std::string line;   // received or sent line, for rx and tx
+    double t = 0;       // seconds since the simulator started
+    std::string raw;    // the whole JSON object
+};
+
+// The instrument simulator on a pty mapped as COMn of this Wine prefix.
+// It is a Linux program, started through Wine; it is told to quit through
+// its control file when the test ends.
+class Simulator {
+public:
+    explicit Simulator(int comNumber, const std::wstring& extraArguments = L"");
+    ~Simulator();
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    bool ready() const { return ready_; }
+    void Control(const std::string& command);
+    std::vector<SimEvent> Events() const;
+    std::vector<std::string> ReceivedLines() const;
+    // Waits until at least count lines were received; returns them.
+    std::vector<std::string> WaitForReceived(size_t count, std::chrono::milliseconds timeout) const;
+    std::wstring logPath() const { return log_; }
+
+private:
+    std::wstring log_;
+    std::wstring control_;
+    bool ready_ = false;
+};
+
+}  // namespace kelt::test

@@ -1,0 +1,150 @@
+#include "link/port_dialog.h"
+
+#include <commctrl.h>
+
+#include "link/port_names.h"
+#include "link/serial_port.h"
+#include "panel/control_ids.h"
+#include "panel/conversions.h"
+#include "platform/dialog_template.h"
+#include "platform/text.h"
+#include "platform/window.h"
+
+namespace kelt {
+namespace {
+
+constexpr int kFirstPort = 1;
+constexpr int kLastPort = 15;
+
+PanelState& StateOf(HWND dialog) {
+    return *reinterpret_cast<PanelState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
+void AddPort(HWND combo, int number) {
+    SendMessageW(combo, CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(platform::AnsiToWide(PortListName(number)).c_str()));
+}
+
+// At start-up only the ports that open now are offered.
+void ListOpenablePorts(HWND combo) {
+    int found = 0;
+    for (int number = kFirstPort; number <= kLastPort; ++number) {
+        if (!OpenCommDevice(PortDeviceName(std::to_string(number)))) continue;
+        AddPort(combo, number);
+        ++found;
+    }
+    if (found == 0) {
+        MessageBoxW(nullptr, L"Press OK to close", L"Failure to find Comm. Port",
+                    MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
+        ExitProcess(0);
+    }
+    SendMessageW(combo, CB_SETCURSEL, 0, 0);
+}
+
+// After the menu command every port is offered, the one in use selected.
+void ListAllPorts(HWND combo, PanelState& state) {
+    PortChannelOf(state.portFileNo).Close();
+    state.portInUseText = state.commPortText;
+    for (int number = kFirstPort; number <= kLastPort; ++number) AddPort(combo, number);
+    const std::wstring current = platform::AnsiToWide("COM" + state.commPortText);
+    const LRESULT index =
+        SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(current.c_str()));
+    if (index != CB_ERR) SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void OnInitDialog(HWND dialog, PanelState& state) {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
+    SendMessageW(dialog, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(id::PanelIcon),
+                                                     IMAGE_ICON, 32, 32, LR_SHARED)));
+    SendMessageW(dialog, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(id::PanelIcon),
+                                                     IMAGE_ICON, 16, 16, LR_SHARED)));
+    HWND combo = GetDlgItem(dialog, id::PortListCombo);
+    if (state.portReselect == 0)
+        ListOpenablePorts(combo);
+    else
+        ListAllPorts(combo, state);
+}
+
+void OnOk(HWND dialog, PanelState& state) {
+    state.commPortText = PortTextFromChoice(platform::GetItemTextAnsi(dialog, id::PortListCombo));
+    EndDialog(dialog, 0);
+}
+
+void OnCancel(HWND dialog, PanelState& state) {
+    if (state.portReselect == 0) ExitProcess(0);  // no port, no panel: nothing is saved
+    state.commPortText = state.portInUseText;
+    state.portOpen = RoundHalfEven(ParseNumber(state.commPortText));
+    EndDialog(dialog, 0);
+}
+
+void OnNcActivate(HWND, WPARAM active, PanelState& state) {
+    if (!active) {
+        state.portDlgSavedFocus = GetFocus();
+    } else if (state.portDlgSavedFocus != nullptr) {
+        SetFocus(static_cast<HWND>(state.portDlgSavedFocus));
+        state.portDlgSavedFocus = nullptr;
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK PortSelectCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        OnInitDialog(dialog, StateOf(dialog));
+        return TRUE;
+    }
+    if (GetWindowLongPtrW(dialog, DWLP_USER) == 0) return FALSE;
+    PanelState& state = StateOf(dialog);
+    switch (message) {
+        case WM_NCACTIVATE:
+            OnNcActivate(dialog, wParam, state);
+            return FALSE;
+        case WM_COMMAND: {
+            const int code = HIWORD(wParam);
+            if (code != 0 && code != 1) return FALSE;
+            if (LOWORD(wParam) == id::PortOkButton) OnOk(dialog, state);
+            if (LOWORD(wParam) == id::PortCancelButton) OnCancel(dialog, state);
+            return FALSE;
+        }
+        default:
+            return FALSE;
+    }
+}
+
+void PortSelectDialog(HWND owner, PanelState& state) {
+    constexpr DWORD child = WS_CHILD | WS_VISIBLE;
+    const platform::DialogTemplate dialogTemplate(
+        {WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_NOFAILCREATE | DS_3DLOOK, 0, 355,
+         79, 201, 121, L"KELT -9R COMM. PORT SELECT", L"MS Sans Serif", 8},
+        {{child | WS_TABSTOP | CBS_DROPDOWN | CBS_SORT, 0, 15, 15, 70, 85, id::PortListCombo,
+          L"COMBOBOX", L""},
+         {child | WS_TABSTOP, 0, 115, 15, 50, 15, id::PortOkButton, L"BUTTON", L"OK"},
+         {child | WS_TABSTOP, 0, 115, 35, 50, 15, id::PortCancelButton, L"BUTTON", L"CANCEL"},
+         {child, 0, 15, 5, 70, 10, id::PortListLabel, L"STATIC", L"Available Comm. Ports"}});
+    DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialogTemplate.get(), owner,
+                            PortSelectCallback, reinterpret_cast<LPARAM>(&state));
+}
+
+void SelectAndOpenPort(HWND owner, PanelState& state) {
+    OpenPort(state);
+    while (state.portOpen == 0) {
+        PortSelectDialog(owner, state);
+        OpenPort(state);
+    }
+}
+
+void ChangePort(HWND owner, PanelState& state) {
+    state.portReselect = 1;
+    state.portOpen = 0;
+    while (state.portOpen == 0) {
+        PortSelectDialog(owner, state);
+        OpenPort(state);
+    }
+    state.portInUseText = state.commPortText;
+}
+
+}  // namespace kelt

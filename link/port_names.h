@@ -1,0 +1,23 @@
+#pragma once
+// How the panel turns its port text into a device name and a list entry
+// back into a port text.
+
+#include <string>
+#include <string_view>
+
+namespace kelt {
+
+// "COM" + text. An all-digit text goes through the device namespace
+// ("\\.\COM15"), without which Windows finds COM10 and above only as file
+// names; any other text is passed as it stands, so that it can never reach
+// a file through the device namespace.
+std::string PortDeviceName(std::string_view portText);
+
+// "COMn" as listed in the port-selection dialog.
+std::string PortListName(int number);
+
+// The port text taken from the chosen entry: at most two characters from
+// the fourth on ("COM3" gives "3", "COM12" gives "12", "COM123" gives "12").
+std::string PortTextFromChoice(std::string_view choice);
+
+}  // namespace kelt
