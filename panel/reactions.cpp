@@ -1,0 +1,298 @@
+#include "panel/reactions.h"
+
+#include <algorithm>
+
+#include "link/commands.h"
+#include "panel/control_ids.h"
+#include "panel/conversions.h"
+#include "settings/settings_file.h"
+
+namespace kelt {
+namespace {
+
+constexpr std::string_view kDepthMask = "###.0";
+constexpr std::string_view kLevelMask = "0.###";
+constexpr std::string_view kTypedFreqMask = "0.00";
+constexpr int kRefreshPauseMs = 100;
+
+// The reader leaves the port alone from before the first control change
+// until after the last send of a reaction.
+class LinkBusy {
+public:
+    explicit LinkBusy(PanelState& state) : state_(state) { state_.linkBusy = 1; }
+    ~LinkBusy() { state_.linkBusy = 0; }
+    LinkBusy(const LinkBusy&) = delete;
+    LinkBusy& operator=(const LinkBusy&) = delete;
+
+private:
+    PanelState& state_;
+};
+
+// The fish echo is never deeper than the bottom echo; it moves up first.
+void PullFishUpTo(PanelState& state, PanelView& view, Link& link, double shownDepth) {
+    if (state.fishDepthSteps <= state.bottomDepthSteps) return;
+    state.fishDepthSteps = state.bottomDepthSteps;
+    view.SetSliderPos(id::FishDepthSlider, state.fishDepthSteps);
+    view.SetText(id::FishDepthEdit, MaskedNumberText(shownDepth, kDepthMask));
+    SendCommand(link, "D", state.fishDepthSteps);
+}
+
+void BottomDepthSliderMoved(PanelState& state, PanelView& view, Link& link, int p) {
+    LinkBusy busy(state);
+    state.bottomDepthSteps = p;
+    state.bottomDepth = StepsToDepth(p);
+    if (state.fishDepthSteps > state.bottomDepthSteps) state.fishDepth = state.bottomDepth;
+    PullFishUpTo(state, view, link, state.bottomDepth);
+    view.SetText(id::BottomDepthEdit, MaskedNumberText(state.bottomDepth, kDepthMask));
+    SendCommand(link, "d", p);
+}
+
+void FishDepthSliderMoved(PanelState& state, PanelView& view, Link& link, int p) {
+    LinkBusy busy(state);
+    state.fishDepthSteps = p;
+    if (state.bottomDepthSteps < state.fishDepthSteps) {
+        state.fishDepthSteps = state.bottomDepthSteps;
+        view.SetSliderPos(id::FishDepthSlider, state.fishDepthSteps);
+    }
+    state.fishDepth = StepsToDepth(state.fishDepthSteps);
+    view.SetText(id::FishDepthEdit, MaskedNumberText(state.fishDepth, kDepthMask));
+    SendCommand(link, "D", state.fishDepthSteps);
+}
+
+void LevelSliderMoved(PanelState& state, PanelView& view, Link& link, std::int32_t& step,
+                      int box, const char* command, int p) {
+    LinkBusy busy(state);
+    step = p;
+    view.SetText(box, MaskedNumberText(LevelStepToMillivolts(p), kLevelMask));
+    SendCommand(link, command, p);
+}
+
+void PulsesSliderMoved(PanelState& state, PanelView& view, Link& link, bool off, int p) {
+    LinkBusy busy(state);
+    if (off) {
+        state.offPulses = p;
+        view.SetText(id::OffPulsesEdit, SignedNumberText(p));
+        SendCommand(link, "e", p);
+        SendCommand(link, "E", state.onPulses);
+    } else {
+        state.onPulses = p;
+        view.SetText(id::OnPulsesEdit, SignedNumberText(p));
+        SendCommand(link, "E", p);
+    }
+}
+
+void FreqSliderMoved(PanelState& state, PanelView& view, Link& link, int p) {
+    if (state.autoFreqChecked != 0) return;
+    LinkBusy busy(state);
+    state.freqSteps = p;
+    view.SetText(id::FreqSetEdit, SignedNumberText(p / 10.0));
+    SendCommand(link, "f", p);
+}
+
+void WidthSliderMoved(PanelState& state, PanelView& view, Link& link, int p) {
+    if (state.autoWidthChecked != 0) return;
+    LinkBusy busy(state);
+    state.widthSteps = p;
+    view.SetText(id::WidthSetEdit, SignedNumberText(p));
+    SendCommand(link, "w", p);
+}
+
+// --- Enter in a setting box ---------------------------------------------
+
+void FishDepthEntered(PanelState& state, PanelView& view, Link& link, const std::string& t) {
+    LinkBusy busy(state);
+    state.fishDepth = TypedDepth(t);
+    state.fishDepthSteps = std::min(RoundHalfEven(10 * state.fishDepth), state.bottomDepthSteps);
+    state.fishDepth = StepsToDepth(state.fishDepthSteps);
+    view.SetSliderPos(id::FishDepthSlider, state.fishDepthSteps);
+    view.SetText(id::FishDepthEdit, MaskedNumberText(state.fishDepth, kDepthMask));
+    SendCommand(link, "D", state.fishDepthSteps);
+}
+
+void LevelEntered(PanelState& state, PanelView& view, Link& link, const std::string& t,
+                  int slider, int box, const char* command) {
+    LinkBusy busy(state);
+    const double millivolts = TypedMillivolts(t);
+    const std::int32_t step = MillivoltsToLevelStep(millivolts);
+    view.SetSliderPos(slider, step);
+    view.SetText(box, MaskedNumberText(millivolts, kLevelMask));
+    SendCommand(link, command, step);
+}
+
+void PulsesEntered(PanelState& state, PanelView& view, Link& link, const std::string& t, bool off) {
+    LinkBusy busy(state);
+    std::int32_t& pulses = off ? state.offPulses : state.onPulses;
+    pulses = TypedPulses(t);
+    view.SetSliderPos(off ? id::OffPulsesSlider : id::OnPulsesSlider, pulses);
+    view.SetText(off ? id::OffPulsesEdit : id::OnPulsesEdit, NumberText(pulses));
+    if (off) SendCommand(link, "e", state.offPulses);
+    SendCommand(link, "E", state.onPulses);
+}
+
+void FreqEntered(PanelState& state, PanelView& view, Link& link, const std::string& t) {
+    if (state.autoFreqChecked != 0) return;
+    LinkBusy busy(state);
+    state.enteredFreq = TypedFrequencyKhz(t);
+    view.SetSliderPos(id::FreqSlider, 10 * state.enteredFreq);
+    view.SetText(id::FreqSetEdit, MaskedNumberText(state.enteredFreq, kTypedFreqMask));
+    SendCommand(link, "f", 10 * state.enteredFreq);
+}
+
+void WidthEntered(PanelState& state, PanelView& view, Link& link, const std::string& t) {
+    if (state.autoWidthChecked != 0) return;
+    LinkBusy busy(state);
+    state.enteredWidth = TypedWidth(t);
+    view.SetSliderPos(id::WidthSlider, state.enteredWidth);
+    view.SetText(id::WidthSetEdit, NumberText(state.enteredWidth));
+    SendCommand(link, "w", state.enteredWidth);
+}
+
+void BottomDepthEntered(PanelState& state, PanelView& view, Link& link, const std::string& t) {
+    LinkBusy busy(state);
+    state.bottomDepth = TypedDepth(t);
+    state.bottomDepthSteps = RoundHalfEven(10 * state.bottomDepth);
+    PullFishUpTo(state, view, link, state.bottomDepth);
+    view.SetSliderPos(id::BottomDepthSlider, state.bottomDepthSteps);
+    view.SetText(id::BottomDepthEdit, MaskedNumberText(state.bottomDepth, kDepthMask));
+    SendCommand(link, "d", state.bottomDepthSteps);
+}
+
+void CommitFocusedBox(PanelState& state, PanelView& view, Link& link) {
+    const int focused = view.FocusedId();
+    switch (focused) {
+        case id::FishDepthEdit: return FishDepthEntered(state, view, link, view.GetText(focused));
+        case id::FishLevelEdit:
+            return LevelEntered(state, view, link, view.GetText(focused), id::FishLevelSlider,
+                                id::FishLevelEdit, "L");
+        case id::OnPulsesEdit: return PulsesEntered(state, view, link, view.GetText(focused), false);
+        case id::OffPulsesEdit: return PulsesEntered(state, view, link, view.GetText(focused), true);
+        case id::FreqSetEdit: return FreqEntered(state, view, link, view.GetText(focused));
+        case id::WidthSetEdit: return WidthEntered(state, view, link, view.GetText(focused));
+        case id::BottomDepthEdit: return BottomDepthEntered(state, view, link, view.GetText(focused));
+        case id::BottomLevelEdit:
+            return LevelEntered(state, view, link, view.GetText(focused), id::BottomLevelSlider,
+                                id::BottomLevelEdit, "l");
+        default: return;  // a button, a slider or nothing: Enter does nothing
+    }
+}
+
+void EnablePulseControls(PanelView& view, bool on) {
+    for (int control : {id::OnPulsesEdit, id::OffPulsesEdit, id::OnPulsesSlider, id::OffPulsesSlider})
+        view.Enable(control, on);
+}
+
+}  // namespace
+
+void OnSliderMoved(PanelState& state, PanelView& view, Link& link, int sliderId, int p) {
+    switch (sliderId) {
+        case id::FreqSlider:
+            state.posFreq = p;
+            return FreqSliderMoved(state, view, link, p);
+        case id::WidthSlider:
+            state.posWidth = p;
+            return WidthSliderMoved(state, view, link, p);
+        case id::BottomDepthSlider:
+            state.posBottomDepth = p;
+            return BottomDepthSliderMoved(state, view, link, p);
+        case id::BottomLevelSlider:
+            state.posBottomLevel = p;
+            return LevelSliderMoved(state, view, link, state.bottomLevelStep, id::BottomLevelEdit, "l", p);
+        case id::FishDepthSlider:
+            state.posFishDepth = p;
+            return FishDepthSliderMoved(state, view, link, p);
+        case id::FishLevelSlider:
+            state.posFishLevel = p;
+            return LevelSliderMoved(state, view, link, state.fishLevelStep, id::FishLevelEdit, "L", p);
+        case id::OnPulsesSlider:
+            state.posOnPulses = p;
+            return PulsesSliderMoved(state, view, link, false, p);
+        case id::OffPulsesSlider:
+            state.posOffPulses = p;
+            return PulsesSliderMoved(state, view, link, true, p);
+        default:
+            return;
+    }
+}
+
+void OnEnterKey(PanelState& state, PanelView& view, Link& link, int code) {
+    if (code == 0x400) {
+        view.SelectAllText(view.FocusedId());
+        return;
+    }
+    if (code == 0 || (code == 1 && state.linkBusy == 0)) CommitFocusedBox(state, view, link);
+}
+
+void OnUnitOption(PanelState& state, PanelView& view, Link& link, int optionId) {
+    std::string_view code = kUnitFeet;
+    if (optionId == id::FathomsOption) code = kUnitFathoms;
+    if (optionId == id::MetersOption) code = kUnitMeters;
+    LinkBusy busy(state);
+    const std::string label(DepthLabelFor(code));
+    view.SetText(id::BottomDepthLabel, label);
+    view.SetText(id::FishDepthLabel, label);
+    state.depthUnitsCode = std::string(code);
+    SendCommand(link, code);
+}
+
+void OnFishEchoClicked(PanelState& state, PanelView& view, Link& link) {
+    state.fishEchoChecked = view.GetCheck(id::FishEchoCheck) ? 1 : 0;
+    LinkBusy busy(state);
+    if (state.fishEchoChecked == 0) {
+        EnablePulseControls(view, false);
+        SendCommand(link, "e");
+        return;
+    }
+    EnablePulseControls(view, true);
+    state.onPulses = std::clamp(RoundHalfEven(ParseNumber(view.GetText(id::OnPulsesEdit))), 0, kPulsesMax);
+    state.offPulses = RoundHalfEven(ParseNumber(view.GetText(id::OffPulsesEdit)));
+    SendCommand(link, "e", state.offPulses);
+    SendCommand(link, "E", state.onPulses);
+}
+
+void OnAutoFreqClicked(PanelState& state, PanelView& view, Link& link) {
+    state.autoFreqChecked = view.GetCheck(id::AutoFreqCheck) ? 1 : 0;
+    LinkBusy busy(state);
+    if (state.autoFreqChecked != 0) {
+        view.Enable(id::FreqSetEdit, false);
+        view.Enable(id::FreqSlider, false);
+        SendCommand(link, "A");
+        return;
+    }
+    // The manual frequency goes out with the next slider move or Enter.
+    view.SetSliderPos(id::FreqSlider, RoundHalfEven(10 * ParseNumber(view.GetText(id::FreqSetEdit))));
+    view.Enable(id::FreqSetEdit, true);
+    view.Enable(id::FreqSlider, true);
+}
+
+void OnAutoWidthClicked(PanelState& state, PanelView& view, Link& link) {
+    state.autoWidthChecked = view.GetCheck(id::AutoWidthCheck) ? 1 : 0;
+    LinkBusy busy(state);
+    if (state.autoWidthChecked != 0) {
+        view.Enable(id::WidthSetEdit, false);
+        view.Enable(id::WidthSlider, false);
+        SendCommand(link, "a");
+        SendCommand(link, "");  // the instrument expects a bare CR LF after "a"
+        return;
+    }
+    view.SetSliderPos(id::WidthSlider, RoundHalfEven(ParseNumber(view.GetText(id::WidthSetEdit))));
+    view.Enable(id::WidthSetEdit, true);
+    view.Enable(id::WidthSlider, true);
+}
+
+void OnRefresh(PanelView& view, Link& link, PanelState& state) {
+    for (int round = 0; round < 2; ++round) {
+        link.Pause(kRefreshPauseMs);
+        {
+            LinkBusy busy(state);
+            SendCommand(link, " ");
+        }
+        view.SetText(id::MeasFreqBox, "Updating");
+    }
+}
+
+void OnReset(PanelState& state, PanelView& view, Link& link) {
+    SetDefaultSettings(state);
+    SendAllSettings(state, view, link);
+}
+
+}  // namespace kelt
