@@ -23,7 +23,10 @@ kelt_warnings(keltplatform)
 
 add_library(keltpanel_win STATIC
   panel/main_panel.cpp
+  panel/panel_callback.cpp
   panel/panel_win32.cpp
+  link/measurement_reader.cpp
+  settings/script_files.cpp
   link/serial_port.cpp
   link/port_dialog.cpp
   link/updating_dialog.cpp

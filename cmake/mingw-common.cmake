@@ -8,6 +8,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Programs must need nothing but Windows' own DLLs on the technician's PC.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   find_program(KELT_WINE NAMES wine64 wine)
   if(KELT_WINE)

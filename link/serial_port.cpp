@@ -32,12 +32,18 @@ bool PortChannel::Write(std::string_view bytes) {
 }
 
 std::string PortChannel::ReadWaiting(DWORD errorMask) {
+    const std::atomic<std::int32_t> idle{0};
+    return ReadWaiting(errorMask, idle);
+}
+
+std::string PortChannel::ReadWaiting(DWORD errorMask, const std::atomic<std::int32_t>& busy) {
+    // Query and read under one lock, so the port cannot close between them.
     std::lock_guard lock(mutex_);
     if (!port_) return {};
     DWORD errors = 0;
     COMSTAT status{};
     if (!ClearCommError(port_.get(), &errors, &status) || (errors & errorMask) != 0) return {};
-    if (status.cbInQue == 0) return {};
+    if (status.cbInQue == 0 || busy != 0) return {};
     std::string bytes(status.cbInQue, '\0');
     DWORD read = 0;
     if (!ReadFile(port_.get(), bytes.data(), status.cbInQue, &read, nullptr)) return {};

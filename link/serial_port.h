@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -26,7 +27,9 @@ public:
     // One write of all the bytes; false when it failed or was short.
     bool Write(std::string_view bytes);
     // The bytes waiting in the input queue, read without waiting. A closed
-    // port, a failed query or a line error among errorMask gives nothing.
+    // port, a failed query or a line error among errorMask gives nothing;
+    // so does a raised busy flag (the window thread is writing commands).
+    std::string ReadWaiting(DWORD errorMask, const std::atomic<std::int32_t>& busy);
     std::string ReadWaiting(DWORD errorMask);
 
 private:

@@ -6,7 +6,10 @@
 #include <memory>
 #include <vector>
 
+#include "link/measurement_reader.h"
+#include "link/serial_port.h"
 #include "panel/control_ids.h"
+#include "panel/panel_context.h"
 #include "panel/panel_layout.h"
 #include "platform/dialog_template.h"
 #include "platform/text.h"
@@ -14,14 +17,6 @@
 
 namespace kelt {
 namespace {
-
-// The routing procedure keeps here whether the build is complete: the
-// WM_INITDIALOG that Windows sends while it creates the (still empty) dialog
-// is not the one the panel acts on.
-struct PanelRouting {
-    PanelState* state = nullptr;
-    bool built = false;
-};
 
 // An in-memory template with no items: the controls are added afterwards.
 platform::DialogTemplate PanelTemplate(const DialogFrame& frame) {
@@ -110,8 +105,6 @@ void SetSliderRanges(HWND panel) {
     }
 }
 
-void EndPanel(HWND panel) { DestroyWindow(panel); }
-
 // Windows makes a checked auto radio button a tab stop; on this panel Tab
 // moves only between the setting boxes, so the unit options lose it again.
 void ClearOptionTabStops(HWND panel) {
@@ -123,13 +116,13 @@ void ClearOptionTabStops(HWND panel) {
 }
 
 INT_PTR CALLBACK PanelRoutingProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* routing = reinterpret_cast<PanelRouting*>(GetWindowLongPtrW(panel, DWLP_USER));
+    PanelContext* routing = PanelContextOf(panel);
     if (message == WM_INITDIALOG && routing == nullptr) {
         SetWindowLongPtrW(panel, DWLP_USER, lParam);
         return FALSE;
     }
     if (message == WM_NCDESTROY) {
-        std::unique_ptr<PanelRouting> owned(routing);
+        std::unique_ptr<PanelContext> owned(routing);
         SetWindowLongPtrW(panel, DWLP_USER, 0);
         return FALSE;
     }
@@ -153,10 +146,16 @@ bool IsPanelOrChild(HWND panel, HWND window) {
 
 }  // namespace
 
-PanelState* PanelStateOf(HWND panel) {
-    auto* routing = reinterpret_cast<PanelRouting*>(GetWindowLongPtrW(panel, DWLP_USER));
-    return routing != nullptr ? routing->state : nullptr;
+PanelContext* PanelContextOf(HWND panel) {
+    return reinterpret_cast<PanelContext*>(GetWindowLongPtrW(panel, DWLP_USER));
 }
+
+PanelState* PanelStateOf(HWND panel) {
+    PanelContext* context = PanelContextOf(panel);
+    return context != nullptr ? &context->state : nullptr;
+}
+
+void EndPanel(HWND panel) { DestroyWindow(panel); }
 
 HMENU BuildPanelMenu(HWND panel) {
     HMENU bar = CreateMenu();
@@ -189,8 +188,7 @@ HWND CreateMainPanel(HINSTANCE instance, HWND parent, PanelState& state,
                      PanelResources& resources) {
     const DialogFrame& frame = MainPanelFrame();
     const platform::DialogTemplate dialogTemplate = PanelTemplate(frame);
-    auto routing = std::make_unique<PanelRouting>();
-    routing->state = &state;
+    auto routing = std::make_unique<PanelContext>(state);
     HWND panel = CreateDialogIndirectParamW(
         instance, dialogTemplate.get(), parent,
         PanelRoutingProc, reinterpret_cast<LPARAM>(routing.get()));
@@ -211,7 +209,10 @@ HWND CreateMainPanel(HINSTANCE instance, HWND parent, PanelState& state,
     CheckRadioButton(panel, id::FeetOption, id::MetersOption, id::FeetOption);
     ClearOptionTabStops(panel);
     SetSliderRanges(panel);
-    reinterpret_cast<PanelRouting*>(GetWindowLongPtrW(panel, DWLP_USER))->built = true;
+    PanelContext* context = PanelContextOf(panel);
+    context->view = std::make_unique<Win32PanelView>(panel, state);
+    context->link = std::make_unique<PortLink>(state);
+    context->built = true;
     return panel;
 }
 
@@ -233,25 +234,15 @@ void RunPanelLoop(HWND panel) {
     }
 }
 
-INT_PTR MainPanelCallback(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
-    Sleep(0);  // lets the measurement reader run between the panel's messages
-    (void)panel;
-    (void)message;
-    (void)wParam;
-    (void)lParam;
-    return 0;
-}
-
 INT_PTR BuildMainPanel(HWND parent) {
     static PanelState state;
     PanelResources resources;
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    HWND panel = CreateMainPanel(instance, parent, state, resources);
+    HWND panel = CreateMainPanel(GetModuleHandleW(nullptr), parent, state, resources);
     if (panel == nullptr) return 0;
     SendMessageW(panel, WM_INITDIALOG, 0, 0);
     ShowWindow(panel, SW_SHOW);
     RunPanelLoop(panel);
-    state.readerStop = 1;
+    ShutDownPanel(state);
     return 0;
 }
 

@@ -13,6 +13,8 @@ using namespace std::chrono_literals;
 const wchar_t kPanelCaption[] = L"Quillion Maritime Corp.        KELT-9R Control Panel";
 
 TEST(PanelProgram, StartsVisibleAndTheCloseBoxEndsItWithExitCodeZero) {
+    test::Simulator instrument(15, L"--rate 0");
+    ASSERT_TRUE(instrument.ready());
     const std::wstring folder = test::FreshFolder(L"panel-close-box");
     test::RunningProgram panel(test::BuildPath(L"keltpanel.exe"), folder);
     ASSERT_TRUE(panel.started());

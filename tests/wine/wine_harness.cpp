@@ -74,6 +74,27 @@ HWND WaitForWindow(DWORD pid, const std::wstring& captionPrefix,
     return nullptr;
 }
 
+HWND OtherWindowOf(DWORD pid, const std::vector<HWND>& known) {
+    struct Search {
+        DWORD pid;
+        const std::vector<HWND>* known;
+        HWND found;
+    } search{pid, &known, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->pid || !IsWindowVisible(window)) return TRUE;
+            for (HWND k : *s->known)
+                if (k == window) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::wstring WindowText(HWND window) {
     wchar_t buffer[1024] = {};
     // WM_GETTEXT works across processes, unlike GetWindowText on a child.
@@ -99,7 +120,10 @@ std::wstring FreshFolder(const std::wstring& name) {
     std::error_code ignored;
     std::filesystem::remove_all(path, ignored);
     std::filesystem::create_directories(path);
-    return path.wstring();
+    std::wstring windowsPath = path.wstring();
+    for (wchar_t& c : windowsPath)
+        if (c == L'/') c = L'\\';
+    return windowsPath;
 }
 
 }  // namespace kelt::test
@@ -243,6 +267,55 @@ std::vector<std::string> Simulator::WaitForReceived(size_t count,
         lines = ReceivedLines();
     }
     return lines;
+}
+
+}  // namespace kelt::test
+
+#include <commctrl.h>
+
+namespace kelt::test {
+
+std::wstring ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+
+int SliderPos(HWND dialog, int id) {
+    return static_cast<int>(SendDlgItemMessageW(dialog, id, TBM_GETPOS, 0, 0));
+}
+
+bool IsChecked(HWND dialog, int id) {
+    return SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool IsEnabledItem(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+
+std::vector<std::wstring> ComboItems(HWND combo) {
+    std::vector<std::wstring> items;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        items.emplace_back(text);
+    }
+    return items;
+}
+
+void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
 }  // namespace kelt::test

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ HWND WaitForWindow(DWORD pid, const std::wstring& captionPrefix,
                    std::chrono::milliseconds timeout);
 
 std::wstring WindowText(HWND window);
+// A visible top-level window of the process that is none of the known ones.
+HWND OtherWindowOf(DWORD pid, const std::vector<HWND>& known);
 std::wstring ClassNameOf(HWND window);
 std::vector<HWND> ChildrenInOrder(HWND parent);
 
@@ -75,5 +78,22 @@ private:
     std::wstring control_;
     bool ready_ = false;
 };
+
+}  // namespace kelt::test
+
+namespace kelt::test {
+
+// Cross-process views of another program's controls.
+std::wstring ItemText(HWND dialog, int id);
+int SliderPos(HWND dialog, int id);
+bool IsChecked(HWND dialog, int id);
+bool IsEnabledItem(HWND dialog, int id);
+std::vector<std::wstring> ComboItems(HWND combo);
+// Clicks a button as the user's mouse would, without waiting for the click
+// to be handled (it may open a modal dialog).
+void Click(HWND dialog, int id);
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+bool FileExists(const std::wstring& path);
+std::string ReadFileBytes(const std::wstring& path);
 
 }  // namespace kelt::test

@@ -1,0 +1,202 @@
+#include "settings/script_files.h"
+
+#include <commdlg.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "link/commands.h"
+#include "platform/handles.h"
+#include "platform/text.h"
+#include "settings/settings_file.h"
+
+namespace kelt {
+namespace {
+
+using platform::AnsiToWide;
+using platform::UniqueHandle;
+
+UniqueHandle OpenForReading(const std::wstring& name) {
+    HANDLE raw = CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    return UniqueHandle(raw == INVALID_HANDLE_VALUE ? nullptr : raw);
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+// Overwrites the open target itself, for folders where no temporary file
+// can be made.
+bool WriteInPlace(HANDLE target, const std::string& bytes) {
+    LARGE_INTEGER start{};
+    return SetFilePointerEx(target, start, nullptr, FILE_BEGIN) && WriteAll(target, bytes) &&
+           SetEndOfFile(target) && FlushFileBuffers(target);
+}
+
+std::wstring FolderOf(const std::wstring& name) {
+    std::filesystem::path folder = std::filesystem::path(name).parent_path();
+    return folder.empty() ? L"." : folder.wstring();
+}
+
+// A complete, flushed copy of the new content beside the target; empty
+// when none could be made (and then nothing is left behind).
+std::wstring WriteTemporaryBeside(const std::wstring& target, const std::string& bytes) {
+    wchar_t temporary[MAX_PATH] = {};
+    if (GetTempFileNameW(FolderOf(target).c_str(), L"klt", 0, temporary) == 0) return {};
+    HANDLE raw = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) {
+        DeleteFileW(temporary);
+        return {};
+    }
+    UniqueHandle file(raw);
+    const bool complete = WriteAll(raw, bytes) && FlushFileBuffers(raw);
+    file.reset();
+    if (!complete) {
+        DeleteFileW(temporary);
+        return {};
+    }
+    return temporary;
+}
+
+}  // namespace
+
+bool SettingsFileExists(const std::string& name) {
+    if (!IsPlainFileName(name)) return false;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(AnsiToWide(name).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& name) {
+    UniqueHandle file = OpenForReading(AnsiToWide(name));
+    if (!file) return std::nullopt;
+    std::string bytes;
+    std::vector<char> chunk(1 << 16);
+    DWORD read = 0;
+    while (ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr) &&
+           read > 0)
+        bytes.append(chunk.data(), read);
+    return bytes;
+}
+
+bool StoreFile(const std::string& name, const std::string& bytes) {
+    const std::wstring target = AnsiToWide(name);
+    // Opening without truncating proves the target may be written (not
+    // read-only, not held by another program) before anything changes.
+    HANDLE raw = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) return false;
+    UniqueHandle targetFile(raw);
+
+    const std::wstring temporary = WriteTemporaryBeside(target, bytes);
+    if (temporary.empty()) return WriteInPlace(raw, bytes);
+    targetFile.reset();
+    if (ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                     nullptr, nullptr))
+        return true;
+    DeleteFileW(temporary.c_str());
+    raw = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) return false;
+    targetFile.reset(raw);
+    return WriteInPlace(raw, bytes);
+}
+
+void LoadSettingsAtStart(PanelState& state, const std::string& fileName) {
+    const bool exists = SettingsFileExists(fileName);
+    SetDefaultSettings(state);
+    if (exists) ReadSettingsFile(state, fileName, ReadWholeFile(fileName));
+}
+
+void WriteSettingsFile(PanelState& state, PanelView& view, const std::string& fileName) {
+    StoreFile(fileName, SettingsFileToSave(state, view, fileName));
+}
+
+namespace {
+
+constexpr wchar_t kScriptFilter[] = L"Script\0*.scp\0INIT\0*.ini\0\0";
+
+struct DialogPlacement {
+    HWND panel;
+    int offset;  // pixels right of and below the panel's top-left corner
+};
+
+// The explorer-style dialogs call the hook for a child of the real dialog.
+UINT_PTR CALLBACK PlaceFileDialog(HWND child, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_INITDIALOG) return 0;
+    const auto* options = reinterpret_cast<const OPENFILENAMEW*>(lParam);
+    const auto* placement = reinterpret_cast<const DialogPlacement*>(options->lCustData);
+    RECT panel{};
+    GetWindowRect(placement->panel, &panel);
+    SetWindowPos(GetParent(child), nullptr, panel.left + placement->offset,
+                 panel.top + placement->offset, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+}
+
+std::wstring CurrentDirectory() {
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    std::wstring directory(length, L'\0');
+    const DWORD copied = GetCurrentDirectoryW(length, directory.data());
+    directory.resize(copied);
+    return directory;
+}
+
+// Runs one of the two file dialogs; the chosen name, or empty on Cancel.
+std::string AskForFileName(HWND panel, bool save) {
+    WorkingDirectoryKeeper keepDirectory;
+    const std::wstring startFolder = CurrentDirectory();
+    std::vector<wchar_t> name(32768, L'\0');
+    DialogPlacement placement{panel, save ? 30 : 200};
+    OPENFILENAMEW options{};
+    options.lStructSize = sizeof options;
+    options.hwndOwner = panel;
+    options.lpstrFilter = kScriptFilter;
+    options.nFilterIndex = 1;
+    options.lpstrFile = name.data();
+    options.nMaxFile = static_cast<DWORD>(name.size());
+    options.lpstrInitialDir = startFolder.c_str();
+    options.lpstrTitle = save ? L"Save File" : L"Open File";
+    options.lpstrDefExt = L"scp";
+    options.lCustData = reinterpret_cast<LPARAM>(&placement);
+    options.lpfnHook = PlaceFileDialog;
+    options.Flags = save ? OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                               OFN_ENABLEHOOK | OFN_PATHMUSTEXIST | OFN_CREATEPROMPT | OFN_EXPLORER
+                         : OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    const BOOL chosen = save ? GetSaveFileNameW(&options) : GetOpenFileNameW(&options);
+    return chosen ? platform::WideToAnsi(name.data()) : std::string();
+}
+
+}  // namespace
+
+WorkingDirectoryKeeper::WorkingDirectoryKeeper() : saved_(CurrentDirectory()) {}
+
+WorkingDirectoryKeeper::~WorkingDirectoryKeeper() {
+    if (!saved_.empty()) SetCurrentDirectoryW(saved_.c_str());
+}
+
+void OpenScriptFile(HWND panel, PanelState& state, PanelView& view, Link& link) {
+    const std::string name = AskForFileName(panel, false);
+    if (!SettingsFileExists(name)) return;
+    SetDefaultSettings(state);
+    ReadSettingsFile(state, name, ReadWholeFile(name));
+    SendAllSettings(state, view, link);
+}
+
+void SaveScriptFile(HWND panel, PanelState& state, PanelView& view) {
+    const std::string name = AskForFileName(panel, true);
+    if (!name.empty()) WriteSettingsFile(state, view, name);
+}
+
+}  // namespace kelt

@@ -1,0 +1,45 @@
+#pragma once
+// The settings and script files on disk: the start-up load, the safe write,
+// and the "Open File" and "Save File" commands with their dialogs.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "panel/panel_state.h"
+#include "panel/seams.h"
+
+namespace kelt {
+
+// True when the name is an existing file (not a folder or volume label).
+bool SettingsFileExists(const std::string& name);
+// The whole file, or nothing when it cannot be opened (locked, no access).
+std::optional<std::string> ReadWholeFile(const std::string& name);
+// Replaces the file's content with bytes, never leaving it empty or cut
+// short: the new content goes to a temporary file in the same folder that
+// then takes the target's place. Nothing is written when the target cannot
+// be opened for writing. False when nothing was written.
+bool StoreFile(const std::string& name, const std::string& bytes);
+
+void LoadSettingsAtStart(PanelState& state, const std::string& fileName);
+// Refreshes the record from the panel and stores the file.
+void WriteSettingsFile(PanelState& state, PanelView& view, const std::string& fileName);
+
+// Keeps the working directory through a file dialog: "KELT_9R.ini" must
+// stay where the panel started, whatever folder the user browsed to.
+class WorkingDirectoryKeeper {
+public:
+    WorkingDirectoryKeeper();
+    ~WorkingDirectoryKeeper();
+    WorkingDirectoryKeeper(const WorkingDirectoryKeeper&) = delete;
+    WorkingDirectoryKeeper& operator=(const WorkingDirectoryKeeper&) = delete;
+
+private:
+    std::wstring saved_;
+};
+
+void OpenScriptFile(HWND panel, PanelState& state, PanelView& view, Link& link);
+void SaveScriptFile(HWND panel, PanelState& state, PanelView& view);
+
+}  // namespace kelt

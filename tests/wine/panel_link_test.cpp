@@ -1,0 +1,168 @@
+// The real panel against the simulated instrument: the start-up upload and
+// the choice of port.
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "panel/control_ids.h"
+#include "wine_harness.h"
+
+namespace kelt {
+namespace {
+
+using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
+
+const wchar_t kPanelCaption[] = L"Quillion Maritime Corp.        KELT-9R Control Panel";
+const wchar_t kPortDialogCaption[] = L"KELT -9R COMM. PORT SELECT";
+const Lines kDefaultUpload{"~~~", "cf", "d300", "l255", "e", "D150", "L255", "A", "a", "S"};
+
+size_t Opens(const test::Simulator& sim) {
+    size_t opens = 0;
+    for (const auto& event : sim.Events())
+        if (event.event == "open") ++opens;
+    return opens;
+}
+
+std::vector<double> RxTimes(const test::Simulator& sim) {
+    std::vector<double> times;
+    for (const auto& event : sim.Events())
+        if (event.event == "rx") times.push_back(event.t);
+    return times;
+}
+
+TEST(PanelUpload, DefaultSettingsGoOutPacedAndTheControlsFollow) {
+    test::Simulator sim(15, L"--rate 0");
+    ASSERT_TRUE(sim.ready());
+    const std::wstring folder = test::FreshFolder(L"upload-defaults");
+    test::RunningProgram panel(test::BuildPath(L"keltpanel.exe"), folder);
+    HWND window = test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(sim.WaitForReceived(kDefaultUpload.size(), 5s), kDefaultUpload);
+
+    // Pauses after each line: 3000 ms for the instrument, 200 after the
+    // unit and the two Auto commands, 100 after each value.
+    const std::vector<double> expectedGaps{3.0, 0.2, 0.1, 0.1, 0.1, 0.1, 0.1, 0.2, 0.2};
+    const std::vector<double> times = RxTimes(sim);
+    ASSERT_EQ(times.size(), kDefaultUpload.size());
+    double worst = 0;
+    for (size_t i = 0; i < expectedGaps.size(); ++i)
+        worst = std::max(worst, std::abs(times[i + 1] - times[i] - expectedGaps[i]));
+    EXPECT_LT(worst, 0.05) << "worst pause error " << worst << " s";
+    const double total = times.back() - times.front();
+    EXPECT_GT(total, 4.05);
+    EXPECT_LT(total, 4.3);
+
+    EXPECT_EQ(test::SliderPos(window, id::BottomDepthSlider), 300);
+    EXPECT_EQ(test::SliderPos(window, id::BottomLevelSlider), 255);
+    EXPECT_EQ(test::SliderPos(window, id::FishDepthSlider), 150);
+    EXPECT_EQ(test::SliderPos(window, id::FishLevelSlider), 255);
+    EXPECT_EQ(test::SliderPos(window, id::OnPulsesSlider), 1);
+    EXPECT_TRUE(test::IsChecked(window, id::FeetOption));
+    EXPECT_TRUE(test::IsChecked(window, id::AutoFreqCheck));
+    EXPECT_TRUE(test::IsChecked(window, id::AutoWidthCheck));
+    EXPECT_FALSE(test::IsChecked(window, id::FishEchoCheck));
+    EXPECT_FALSE(test::IsEnabledItem(window, id::FreqSlider));
+    EXPECT_FALSE(test::IsEnabledItem(window, id::WidthSetEdit));
+    EXPECT_FALSE(test::IsEnabledItem(window, id::OnPulsesSlider));
+    EXPECT_TRUE(test::IsEnabledItem(window, id::BottomDepthSlider));
+    EXPECT_EQ(test::ItemText(window, id::BottomDepthLabel), L"Depth Ft   ");
+    EXPECT_EQ(test::ItemText(window, id::FishDepthLabel), L"Depth Ft   ");
+    EXPECT_EQ(test::ItemText(window, id::FishDepthEdit), L"15.0");
+    EXPECT_EQ(test::ItemText(window, id::FishLevelEdit), L"50.0");
+    EXPECT_EQ(test::ItemText(window, id::OnPulsesEdit), L"1");
+    EXPECT_EQ(test::ItemText(window, id::OffPulsesEdit), L"0");
+    EXPECT_EQ(test::ItemText(window, id::BottomDepthEdit), L"30");
+    EXPECT_EQ(test::ItemText(window, id::BottomLevelEdit), L"50.0");
+    EXPECT_EQ(test::ItemText(window, id::MeasFreqBox), L"TB9") << "no instrument line yet";
+
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(panel.WaitExit(10s), 0u);
+    EXPECT_FALSE(test::FileExists(folder + L"/KELT_9R.ini")) << "the close box saves nothing";
+}
+
+TEST(PortSelection, StartUpListsOnlyOpenablePortsAsTextAndOpensTheChoice) {
+    test::Simulator com1(1, L"--rate 0"), com3(3, L"--rate 0"), com12(12, L"--rate 0");
+    ASSERT_TRUE(com1.ready() && com3.ready() && com12.ready());
+    test::RunningProgram panel(test::BuildPath(L"keltpanel.exe"), test::FreshFolder(L"port-startup"));
+    HWND dialog = test::WaitForWindow(panel.pid(), kPortDialogCaption, 30s);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(test::WaitForWindow(panel.pid(), kPanelCaption, 0ms), nullptr)
+        << "the panel stays hidden while the first port is chosen";
+    HWND combo = GetDlgItem(dialog, id::PortListCombo);
+    EXPECT_EQ(test::ComboItems(combo), (std::vector<std::wstring>{L"COM1", L"COM12", L"COM3"}));
+    EXPECT_EQ(test::WindowText(combo), L"COM1");
+
+    SetWindowTextW(combo, L"COM12");  // typed into the combo box's edit field
+    test::Click(dialog, id::PortOkButton);
+    HWND window = test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(com12.WaitForReceived(kDefaultUpload.size(), 5s), kDefaultUpload);
+    EXPECT_TRUE(com1.ReceivedLines().empty());
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(panel.WaitExit(10s), 0u);
+}
+
+TEST(PortSelection, CancelAtStartUpEndsWithExitCodeZeroAndSavesNothing) {
+    test::Simulator com1(1, L"--rate 0");
+    ASSERT_TRUE(com1.ready());
+    const std::wstring folder = test::FreshFolder(L"port-cancel");
+    test::RunningProgram panel(test::BuildPath(L"keltpanel.exe"), folder);
+    HWND dialog = test::WaitForWindow(panel.pid(), kPortDialogCaption, 30s);
+    ASSERT_NE(dialog, nullptr);
+    test::Click(dialog, id::PortCancelButton);
+    EXPECT_EQ(panel.WaitExit(10s), 0u);
+    EXPECT_FALSE(test::FileExists(folder + L"/KELT_9R.ini"));
+    EXPECT_TRUE(com1.ReceivedLines().empty());
+}
+
+TEST(PortSelection, NoPortAtAllShowsTheFailureAndEndsWithExitCodeZero) {
+    test::RunningProgram panel(test::BuildPath(L"keltpanel.exe"), test::FreshFolder(L"port-none"));
+    HWND box = test::WaitForWindow(panel.pid(), L"Failure to find Comm. Port", 30s);
+    ASSERT_NE(box, nullptr);
+    bool textFound = false;
+    for (HWND child : test::ChildrenInOrder(box))
+        if (test::WindowText(child) == L"Press OK to close") textFound = true;
+    EXPECT_TRUE(textFound);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(panel.WaitExit(10s), 0u);
+}
+
+TEST(PortSelection, CommPortMenuAlwaysAsksAndCancelRestoresThePort) {
+    test::Simulator com15(15, L"--rate 0"), com2(2, L"--rate 0");
+    ASSERT_TRUE(com15.ready() && com2.ready());
+    test::RunningProgram panel(test::BuildPath(L"keltpanel.exe"), test::FreshFolder(L"port-menu"));
+    HWND window = test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(com15.WaitForReceived(kDefaultUpload.size(), 5s).size(), kDefaultUpload.size());
+
+    PostMessageW(window, WM_COMMAND, id::MenuCommPort, 0);
+    HWND dialog = test::WaitForWindow(panel.pid(), kPortDialogCaption, 10s);
+    ASSERT_NE(dialog, nullptr) << "the dialog comes even though COM15 works";
+    HWND combo = GetDlgItem(dialog, id::PortListCombo);
+    EXPECT_EQ(test::ComboItems(combo).size(), 15u);
+    EXPECT_EQ(test::WindowText(combo), L"COM15");
+    test::Click(dialog, id::PortCancelButton);
+    ASSERT_TRUE(test::WaitUntil([&] { return !IsWindow(dialog); }, 10s));
+    EXPECT_TRUE(test::WaitUntil([&] { return Opens(com15) == 2; }, 5s))
+        << "closed for the dialog, then reopened once";
+
+    // A working choice opens that port; nothing is uploaded to it.
+    PostMessageW(window, WM_COMMAND, id::MenuCommPort, 0);
+    dialog = test::WaitForWindow(panel.pid(), kPortDialogCaption, 10s);
+    ASSERT_NE(dialog, nullptr);
+    SetWindowTextW(GetDlgItem(dialog, id::PortListCombo), L"COM2");
+    test::Click(dialog, id::PortOkButton);
+    ASSERT_TRUE(test::WaitUntil([&] { return !IsWindow(dialog); }, 10s));
+    EXPECT_TRUE(test::WaitUntil([&] { return Opens(com2) == 1; }, 5s));
+    Sleep(500);
+    EXPECT_EQ(com15.ReceivedLines().size(), kDefaultUpload.size());
+    EXPECT_TRUE(com2.ReceivedLines().empty()) << "a port change uploads nothing";
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(panel.WaitExit(10s), 0u);
+}
+
+}  // namespace
+}  // namespace kelt

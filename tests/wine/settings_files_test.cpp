@@ -1,0 +1,212 @@
+// Settings and script files on a real disk, through the real panel.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "panel/control_ids.h"
+#include "settings/script_files.h"
+#include "wine_harness.h"
+
+namespace kelt {
+namespace {
+
+using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
+
+const wchar_t kPanelCaption[] = L"Quillion Maritime Corp.        KELT-9R Control Panel";
+const std::string kHeader =
+    "'**************************************************\r\n"
+    "'** Quillion Maritime Corp.                      **\r\n"
+    "'** KELT_9R.scp file Version 1.0                 **\r\n"
+    "'**************************************************\r\n";
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary) << bytes;
+}
+
+size_t FilesIn(const std::wstring& folder) {
+    size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        (void)entry;
+        ++count;
+    }
+    return count;
+}
+
+// A panel started against the simulator, after its start-up upload.
+struct RunningPanel {
+    explicit RunningPanel(const std::wstring& folderName)
+        : sim(15, L"--rate 0"), folder(test::FreshFolder(folderName)) {}
+    bool Start(size_t uploadLines = 10) {
+        program = std::make_unique<test::RunningProgram>(test::BuildPath(L"keltpanel.exe"), folder);
+        window = test::WaitForWindow(program->pid(), kPanelCaption, 30s);
+        return window != nullptr && sim.WaitForReceived(uploadLines, 8s).size() >= uploadLines;
+    }
+    test::Simulator sim;
+    std::wstring folder;
+    std::unique_ptr<test::RunningProgram> program;
+    HWND window = nullptr;
+};
+
+// Answers the common file dialog with a name, and any question after it.
+bool ChooseFile(DWORD pid, const wchar_t* title, const std::wstring& name) {
+    HWND dialog = test::WaitForWindow(pid, title, 20s);
+    if (dialog == nullptr) return false;
+    HWND nameBox = GetDlgItem(dialog, 1148);  // the file name combo box
+    HWND edit = FindWindowExW(nameBox, nullptr, L"Edit", nullptr);
+    SendMessageW(edit != nullptr ? edit : nameBox, WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return test::WaitUntil([&] { return !IsWindow(dialog); }, 20s);
+}
+
+TEST(SettingsFile, QuitCreatesTheFifteenLineFileByteForByte) {
+    RunningPanel panel(L"settings-quit");
+    ASSERT_TRUE(panel.Start());
+    test::Click(panel.window, id::QuitButton);
+    EXPECT_EQ(panel.program->WaitExit(10s), 0u);
+    EXPECT_EQ(test::ReadFileBytes(panel.folder + L"/KELT_9R.ini"),
+              kHeader +
+                  "Commport = 15\r\n"
+                  "Auto_freq =  1 , " + std::string(11, ' ') + "\r\n"
+                  "Auto_width =  1 , " + std::string(10, ' ') + "\r\n"
+                  "Fish_Echo =  0 , 1 , 0\r\n"
+                  "Fish_Depth = 15.0\r\n"
+                  "Fish_Reply_Level = 50.0\r\n"
+                  "Bottom_Depth = 30\r\n"
+                  "Bottom_Reply_Level = 50.0\r\n"
+                  "Depth_Units = cf\r\n"
+                  "LastFileLoaded  = \r\n"
+                  "LastFileSaved  = KELT_9R.ini\r\n");
+    EXPECT_EQ(FilesIn(panel.folder), 1u) << "no temporary file is left behind";
+}
+
+TEST(SettingsFile, StoredSettingsDriveTheUploadAndTheCloseBoxKeepsTheFile) {
+    RunningPanel panel(L"settings-stored");
+    const std::string stored = kHeader +
+                               "Commport = 15\r\n"
+                               "Auto_freq =  0 ,            38.5\r\n"
+                               "Auto_width =  0 ,           250\r\n"
+                               "Fish_Echo =  1 , 3 , 4\r\n"
+                               "Fish_Depth = 20.0\r\n"
+                               "Fish_Reply_Level = 1\r\n"
+                               "Bottom_Depth = 12.5\r\n"
+                               "Bottom_Reply_Level = 25\r\n"
+                               "Depth_Units = cm\r\n"
+                               "LastFileLoaded  = \r\n"
+                               "LastFileSaved  = KELT_9R.ini\r\n";
+    WriteBytes(panel.folder + L"/KELT_9R.ini", stored);
+    ASSERT_TRUE(panel.Start(11));
+    EXPECT_EQ(panel.sim.ReceivedLines(),
+              (Lines{"~~~", "cm", "d125", "l235", "e4", "E3", "D125", "L143", "f380", "w250", "S"}));
+    EXPECT_EQ(test::ItemText(panel.window, id::FreqSetEdit), L"38.5");
+    EXPECT_TRUE(test::IsChecked(panel.window, id::MetersOption));
+    EXPECT_EQ(test::ItemText(panel.window, id::BottomDepthLabel), L"Depth Mtrs");
+    PostMessageW(panel.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(panel.program->WaitExit(10s), 0u);
+    EXPECT_EQ(test::ReadFileBytes(panel.folder + L"/KELT_9R.ini"), stored);
+}
+
+TEST(ScriptFiles, SaveThenResetThenOpenBringsTheSettingsBackAndUploadsThem) {
+    RunningPanel panel(L"script-round-trip");
+    ASSERT_TRUE(panel.Start());
+    HWND slider = GetDlgItem(panel.window, id::BottomDepthSlider);
+    SendMessageW(slider, TBM_SETPOS, TRUE, 123);
+    SendMessageW(panel.window, WM_VSCROLL, SB_THUMBPOSITION, reinterpret_cast<LPARAM>(slider));
+    const Lines moved = panel.sim.WaitForReceived(12, 5s);
+    ASSERT_EQ(moved, (Lines{"~~~", "cf", "d300", "l255", "e", "D150", "L255", "A", "a", "S",
+                            "D123", "d123"}))
+        << "the fish moves up with the bottom, first";
+
+    const std::wstring script = panel.folder + L"\\bench.scp";
+    PostMessageW(panel.window, WM_COMMAND, id::MenuSaveFile, 0);
+    HWND dialog = test::WaitForWindow(panel.program->pid(), L"Save File", 20s);
+    ASSERT_NE(dialog, nullptr);
+    HWND nameBox = GetDlgItem(dialog, 1148);
+    HWND edit = FindWindowExW(nameBox, nullptr, L"Edit", nullptr);
+    SendMessageW(edit != nullptr ? edit : nameBox, WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(script.c_str()));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    // Windows confirms the creation of a new file; Wine's dialog saves at
+    // once. Either way the file must come.
+    HWND question = nullptr;
+    ASSERT_TRUE(test::WaitUntil(
+        [&] {
+            question = test::OtherWindowOf(panel.program->pid(), {panel.window, dialog});
+            return question != nullptr || test::FileExists(script);
+        },
+        20s));
+    if (question != nullptr) PostMessageW(question, WM_COMMAND, IDYES, 0);
+    ASSERT_TRUE(test::WaitUntil([&] { return test::FileExists(script); }, 20s));
+    const std::string saved = test::ReadFileBytes(script);
+    EXPECT_NE(saved.find("Bottom_Depth = 12.3\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("LastFileSaved  = " + std::string(script.begin(), script.end())),
+              std::string::npos);
+
+    test::Click(panel.window, id::ResetButton);
+    ASSERT_EQ(panel.sim.WaitForReceived(22, 8s).at(14), "d300") << "Reset uploads the defaults";
+
+    PostMessageW(panel.window, WM_COMMAND, id::MenuOpenFile, 0);
+    ASSERT_TRUE(ChooseFile(panel.program->pid(), L"Open File", script));
+    const Lines lines = panel.sim.WaitForReceived(32, 8s);
+    ASSERT_EQ(lines.size(), 32u);
+    EXPECT_EQ(lines.at(22), "~~~");
+    EXPECT_EQ(lines.at(24), "d123");
+    EXPECT_EQ(lines.at(27), "D123");
+    EXPECT_EQ(test::SliderPos(panel.window, id::BottomDepthSlider), 123);
+
+    test::Click(panel.window, id::QuitButton);
+    EXPECT_EQ(panel.program->WaitExit(10s), 0u);
+    EXPECT_TRUE(test::FileExists(panel.folder + L"/KELT_9R.ini"))
+        << "the settings file stays in the working directory";
+    const std::string settings = test::ReadFileBytes(panel.folder + L"/KELT_9R.ini");
+    EXPECT_NE(settings.find("LastFileLoaded  = "), std::string::npos);
+}
+
+// --- The safe write, in this process ----------------------------------------
+
+TEST(StoreFile, ReplacesTheWholeContentAndLeavesNoTemporaryFile) {
+    const std::wstring folder = test::FreshFolder(L"store-replace");
+    const std::wstring target = folder + L"/a.scp";
+    WriteBytes(target, std::string(5000, 'x'));
+    const std::string name(target.begin(), target.end());
+    EXPECT_TRUE(StoreFile(name, "short\r\n"));
+    EXPECT_EQ(test::ReadFileBytes(target), "short\r\n");
+    EXPECT_TRUE(StoreFile(std::string(name.begin(), name.end() - 5) + "b.scp", "new\r\n"));
+    EXPECT_EQ(FilesIn(folder), 2u);
+}
+
+TEST(StoreFile, ATargetHeldByAnotherProgramIsLeftAsItWas) {
+    const std::wstring folder = test::FreshFolder(L"store-locked");
+    const std::wstring target = folder + L"/KELT_9R.ini";
+    WriteBytes(target, "kept\r\n");
+    HANDLE holder = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(StoreFile(std::string(target.begin(), target.end()), "lost?\r\n"));
+    CloseHandle(holder);
+    EXPECT_EQ(test::ReadFileBytes(target), "kept\r\n");
+    EXPECT_EQ(FilesIn(folder), 1u);
+}
+
+TEST(WorkingDirectoryKeeper, PutsTheWorkingDirectoryBack) {
+    const std::wstring start = test::FreshFolder(L"cwd-start");
+    const std::wstring elsewhere = test::FreshFolder(L"cwd-elsewhere");
+    SetCurrentDirectoryW(start.c_str());
+    wchar_t before[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, before);
+    {
+        WorkingDirectoryKeeper keeper;
+        SetCurrentDirectoryW(elsewhere.c_str());
+    }
+    wchar_t after[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, after);
+    EXPECT_STREQ(after, before);
+}
+
+}  // namespace
+}  // namespace kelt
