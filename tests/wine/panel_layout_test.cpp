@@ -80,29 +80,29 @@ TEST_F(PanelLayout, DialogFrameCaptionStyleAndClientSize) {
 
 TEST_F(PanelLayout, EveryControlInCreationOrderWithClassStyleTextAndRectangle) {
     const auto children = test::ChildrenInOrder(panel_);
-    const auto specs = MainPanelControls();
+    const auto controls = MainPanelControls();
     ASSERT_EQ(children.size(), 69u);
-    ASSERT_EQ(specs.size(), 69u);
-    for (size_t i = 0; i < specs.size(); ++i) {
-        const ControlSpec& spec = specs[i];
-        SCOPED_TRACE(std::string(spec.name));
+    ASSERT_EQ(controls.size(), 69u);
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const ControlSpec& control = controls[i];
+        SCOPED_TRACE(std::string(control.name));
         HWND child = children[i];
-        EXPECT_EQ(GetDlgCtrlID(child), spec.id);
-        EXPECT_EQ(Lower(ClassNameOf(child)), Lower(spec.kind->className));
+        EXPECT_EQ(GetDlgCtrlID(child), control.id);
+        EXPECT_EQ(Lower(ClassNameOf(child)), Lower(control.kind->className));
         // Auto radio buttons gain or lose WS_TABSTOP as they are checked.
         DWORD style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
-        DWORD expected = spec.kind->style;
-        if (std::string_view(spec.kind->code) == "R") {
+        DWORD expected = control.kind->style;
+        if (std::string_view(control.kind->code) == "R") {
             style &= ~static_cast<DWORD>(WS_TABSTOP);
             expected &= ~static_cast<DWORD>(WS_TABSTOP);
         }
         EXPECT_EQ(style, expected) << std::hex << style << " vs " << expected;
         EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(child, GWL_EXSTYLE)) & ~WS_EX_NOPARENTNOTIFY,
-                  spec.kind->exStyle);
-        if (std::string_view(spec.kind->code) != "I") {
-            EXPECT_EQ(WindowText(child), AnsiToWide(spec.text));
+                  control.kind->exStyle);
+        if (std::string_view(control.kind->code) != "I") {
+            EXPECT_EQ(WindowText(child), AnsiToWide(control.text));
         }
-        const RECT expectedRect = DialogUnits(spec.x, spec.y, spec.w, spec.h);
+        const RECT expectedRect = DialogUnits(control.x, control.y, control.w, control.h);
         const RECT actual = RectInClient(child);
         EXPECT_EQ(actual.left, expectedRect.left);
         EXPECT_EQ(actual.top, expectedRect.top);
@@ -116,17 +116,17 @@ TEST_F(PanelLayout, PanelFontsAndDialogFont) {
     HDC dc = GetDC(panel_);
     const LONG tenPoints = -(GetDeviceCaps(dc, LOGPIXELSY) * 10 / 72);
     ReleaseDC(panel_, dc);
-    for (const ControlSpec& spec : MainPanelControls()) {
-        SCOPED_TRACE(std::string(spec.name));
+    for (const ControlSpec& control : MainPanelControls()) {
+        SCOPED_TRACE(std::string(control.name));
         // Sliders, rules and the picture show no text and keep no font.
-        const std::string_view code = spec.kind->code;
+        const std::string_view code = control.kind->code;
         if (code == "S" || code == "H" || code == "I") continue;
-        auto font = reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(panel_, spec.id), WM_GETFONT, 0, 0));
+        auto font = reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(panel_, control.id), WM_GETFONT, 0, 0));
         ASSERT_NE(font, nullptr);
         LOGFONTW log{};
         GetObjectW(font, sizeof log, &log);
         EXPECT_STREQ(log.lfFaceName, L"MS Sans Serif");
-        if (spec.font == PanelFont::Dialog) {
+        if (control.font == PanelFont::Dialog) {
             // Wine builds a template's font with the default character set,
             // so only face and identity are checked for the dialog font.
             EXPECT_EQ(font, reinterpret_cast<HFONT>(SendMessageW(panel_, WM_GETFONT, 0, 0)));
@@ -134,12 +134,12 @@ TEST_F(PanelLayout, PanelFontsAndDialogFont) {
         }
         EXPECT_EQ(log.lfCharSet, ANSI_CHARSET);
         EXPECT_EQ(log.lfHeight, tenPoints);
-        EXPECT_EQ(log.lfWeight, spec.font == PanelFont::Normal ? FW_NORMAL : FW_BOLD);
-        EXPECT_EQ(log.lfItalic != 0, spec.font == PanelFont::Heading);
+        EXPECT_EQ(log.lfWeight, control.font == PanelFont::Normal ? FW_NORMAL : FW_BOLD);
+        EXPECT_EQ(log.lfItalic != 0, control.font == PanelFont::Heading);
     }
     const int fontedControls = static_cast<int>(std::count_if(
         MainPanelControls().begin(), MainPanelControls().end(),
-        [](const ControlSpec& spec) { return spec.font != PanelFont::Dialog; }));
+        [](const ControlSpec& control) { return control.font != PanelFont::Dialog; }));
     EXPECT_EQ(fontedControls, 20);
 }
 
