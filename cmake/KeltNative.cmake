@@ -2,6 +2,7 @@
 # benchmarks and fuzzers.
 find_package(GTest REQUIRED)
 include(GoogleTest)
+option(KELT_TESTS_ONLY "Build only the unit tests (sanitizer runs)" OFF)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/sim/CMakeLists.txt)
   add_subdirectory(sim)
@@ -16,3 +17,8 @@ endif()
 kelt_warnings(native_tests)
 gtest_discover_tests(native_tests
   PROPERTIES ENVIRONMENT "KELTSIM_PATH=$<$<TARGET_EXISTS:keltsim>:$<TARGET_FILE:keltsim>>")
+
+if(NOT KELT_TESTS_ONLY)
+  add_subdirectory(fuzz)
+  add_subdirectory(bench)
+endif()

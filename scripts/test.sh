@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds every configuration and runs every test:
-#   native  portable core unit tests, simulator (Linux)
-#   win32   the delivered 32-bit programs: build and static checks
-#   win64   the same sources for x86_64, with the window tests under Wine
+#   native    portable core unit tests, simulator (Linux, g++)
+#   sanitize  the same tests under AddressSanitizer and UBSan, and a bounded
+#             run of each fuzzer (clang)
+#   tsan      the threaded reader and terminal loops under ThreadSanitizer
+#   win32     the delivered 32-bit programs: build and static checks
+#   win64     the same sources for x86_64, with the window tests under Wine
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -39,12 +42,15 @@ build() {  # configure and build one preset; a failed build counts as a failure
 
 run_ctest() {  # ctest of one build folder, its output kept and counted
   local dir=$1 name=$2 start=$SECONDS
-  ctest --test-dir "$dir" --output-on-failure --timeout 300 2>&1 | tee "$logs/$name-ctest.log" | tail -n 25
+  shift 2
+  ctest --test-dir "$dir" --output-on-failure --timeout 300 "$@" 2>&1 | tee "$logs/$name-ctest.log" | tail -n 25
   count_ctest "$logs/$name-ctest.log"
   echo "== $name: tests took $((SECONDS - start)) s"
 }
 
 if build native; then run_ctest build/native native; fi
+if build sanitize; then run_ctest build/sanitize sanitize; fi
+if build tsan; then TSAN_OPTIONS=halt_on_error=1 run_ctest build/tsan tsan -R 'Thread'; fi
 if build win32; then run_ctest build/win32 win32; fi
 if build win64; then
   # shellcheck source=scripts/wine-env.sh
