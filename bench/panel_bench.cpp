@@ -1,0 +1,146 @@
+// Figures of the real panel under Wine against the simulated instrument:
+//   - the start-up upload: total time and the error of each pause;
+//   - the CPU time of one slider reaction on the real window and port;
+//   - the command rate during a drag of 500 slider notifications.
+// Run: wine panel_bench.exe (from scripts/bench.sh, which prepares Wine).
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+#include "link/serial_port.h"
+#include "panel/control_ids.h"
+#include "panel/main_panel.h"
+#include "panel/panel_win32.h"
+#include "panel/reactions.h"
+#include "tests/wine/wine_harness.h"
+
+using namespace std::chrono_literals;
+using kelt::test::SimEvent;
+
+namespace {
+
+const wchar_t kPanelCaption[] = L"Quillion Maritime Corp.        KELT-9R Control Panel";
+
+std::vector<double> RxTimes(const kelt::test::Simulator& sim) {
+    std::vector<double> times;
+    for (const SimEvent& event : sim.Events())
+        if (event.event == "rx") times.push_back(event.t);
+    return times;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void UploadFigures(int runs) {
+    const std::vector<double> pauses{3.0, 0.2, 0.1, 0.1, 0.1, 0.1, 0.1, 0.2, 0.2};
+    std::vector<double> totals, errors;
+    for (int run = 0; run < runs; ++run) {
+        kelt::test::Simulator sim(15, L"--rate 0");
+        kelt::test::RunningProgram panel(kelt::test::BuildPath(L"keltpanel.exe"),
+                                         kelt::test::FreshFolder(L"bench-upload"));
+        HWND window = kelt::test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
+        sim.WaitForReceived(10, 8s);
+        const std::vector<double> t = RxTimes(sim);
+        if (window == nullptr || t.size() != 10) {
+            std::printf("upload run %d: incomplete (%zu lines)\n", run, t.size());
+            continue;
+        }
+        totals.push_back(t.back() - t.front());
+        for (size_t i = 0; i < pauses.size(); ++i) errors.push_back((t[i + 1] - t[i]) - pauses[i]);
+        PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        panel.WaitExit(10s);
+    }
+    std::vector<double> absolute(errors.size());
+    std::transform(errors.begin(), errors.end(), absolute.begin(), [](double e) { return std::abs(e); });
+    std::printf("| upload: first to last line (its pauses add up to 4.100 s) | median %.3f s, min %.3f s, max %.3f s over %zu runs |\n",
+                Median(totals), *std::min_element(totals.begin(), totals.end()),
+                *std::max_element(totals.begin(), totals.end()), totals.size());
+    std::printf("| upload: pause error, all pauses | median %+.1f ms, worst |%.1f| ms over %zu pauses |\n",
+                1000 * Median(errors), 1000 * *std::max_element(absolute.begin(), absolute.end()),
+                errors.size());
+    const char* names[] = {"~~~", "unit", "d", "l", "e", "D", "L", "A", "a"};
+    for (size_t p = 0; p < pauses.size(); ++p) {
+        std::vector<double> these;
+        for (size_t i = p; i < errors.size(); i += pauses.size()) these.push_back(errors[i]);
+        const auto worst = *std::max_element(these.begin(), these.end(), [](double a, double b) {
+            return std::abs(a) < std::abs(b);
+        });
+        std::printf("| upload: pause after \"%s\" (%.0f ms) | median %+.1f ms, worst %+.1f ms |\n",
+                    names[p], 1000 * pauses[p], 1000 * Median(these), 1000 * worst);
+    }
+}
+
+// CPU time of one reaction on the real window and the real port.
+void ReactionFigures(int calls) {
+    kelt::test::Simulator sim(15, L"--rate 0");
+    INITCOMMONCONTROLSEX controls{sizeof controls, 0x9FF};
+    InitCommonControlsEx(&controls);
+    static kelt::PanelState state;
+    kelt::PanelResources resources;
+    HWND panel = kelt::CreateMainPanel(GetModuleHandleW(nullptr), nullptr, state, resources);
+    state.portFileNo = kelt::AllocatePortChannel();
+    state.commPortText = "15";
+    kelt::OpenPort(state);
+    state.bottomDepthSteps = 5000;
+    kelt::Win32PanelView view(panel, state);
+    kelt::PortLink link(state);
+    std::vector<double> micros;
+    micros.reserve(static_cast<size_t>(calls));
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    for (int i = 0; i < calls; ++i) {
+        QueryPerformanceCounter(&start);
+        kelt::OnSliderMoved(state, view, link, kelt::id::BottomLevelSlider, i % 256);
+        QueryPerformanceCounter(&end);
+        micros.push_back(1e6 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                         static_cast<double>(frequency.QuadPart));
+        if (i % 64 == 0) Sleep(0);
+    }
+    std::printf("| slider reaction on the real window and port (Wine) | median %.1f us over %d calls |\n",
+                Median(micros), calls);
+    kelt::PortChannelOf(state.portFileNo).Close();
+    DestroyWindow(panel);
+}
+
+// A drag: 500 slider notifications sent to the running panel.
+void DragFigures(int notifications) {
+    kelt::test::Simulator sim(15, L"--rate 0");
+    kelt::test::RunningProgram panel(kelt::test::BuildPath(L"keltpanel.exe"),
+                                     kelt::test::FreshFolder(L"bench-drag"));
+    HWND window = kelt::test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
+    sim.WaitForReceived(10, 8s);
+    HWND slider = GetDlgItem(window, kelt::id::BottomLevelSlider);
+    const auto began = std::chrono::steady_clock::now();
+    for (int i = 0; i < notifications; ++i) {
+        SendMessageW(slider, TBM_SETPOS, TRUE, 255 - i % 256);
+        SendMessageW(window, WM_VSCROLL, TB_THUMBTRACK, reinterpret_cast<LPARAM>(slider));
+    }
+    const double sending = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    const std::vector<std::string> lines = sim.WaitForReceived(10 + static_cast<size_t>(notifications), 30s);
+    const std::vector<double> t = RxTimes(sim);
+    const double span = t.size() > 11 ? t.back() - t[10] : 0;
+    std::printf("| drag of %d notifications: lines received | %zu |\n", notifications, lines.size() - 10);
+    std::printf("| drag: panel's command rate | %.0f lines/s (sent in %.3f s; %.3f s between first and last at the simulator) |\n",
+                notifications / sending, sending, span);
+    std::printf("| the 9600-baud line's own limit for 6-byte lines | 160 lines/s |\n");
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    panel.WaitExit(10s);
+}
+
+}  // namespace
+
+int main() {
+    std::printf("| figure | value |\n|---|---|\n");
+    UploadFigures(5);
+    ReactionFigures(10000);
+    DragFigures(500);
+    return 0;
+}
