@@ -1,26 +1,37 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds the 64-bit panel and starts it under Wine.
-# With a display (DISPLAY set) the panel opens there; without one it runs on
-# a private Xvfb display, a screenshot is taken and the panel is closed.
+# Sets up what is missing, builds, and starts the 64-bit panel under Wine
+# against the simulated instrument on COM15 (the default port), in a private
+# Wine prefix. With a display (DISPLAY set) the panel opens there; without
+# one it runs on a private Xvfb display, a screenshot is taken and it closes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh"
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target keltpanel
+cmake --preset native >/dev/null && cmake --build --preset native --target keltsim >/dev/null
+cmake --preset win64 >/dev/null && cmake --build --preset win64 --target keltpanel >/dev/null
+export KELT_WINEPREFIX=${KELT_WINEPREFIX:-$root/build/wineprefix-run}
 # shellcheck source=scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
 headless=0
 [ -n "${DISPLAY:-}" ] || headless=1
 kelt_start_display
 kelt_prepare_prefix
+
 run="$root/build/run"
 mkdir -p "$run"
+"$root/build/native/sim/keltsim" --link "$WINEPREFIX/dosdevices/com15" --log "$run/sim.log" \
+  --rate 2 --jitter &
+sim=$!
+trap 'kill $sim 2>/dev/null || true' EXIT
+sleep 0.5
+
 cd "$run"
 if [ $headless -eq 0 ]; then
   wine "$root/build/win64/keltpanel.exe"
 else
-  KELT_SCREENSHOT_DELAY=6 "$root/scripts/screenshot.sh" "$root/build/win64/keltpanel.exe" "$run/panel.png"
-  echo "run-panel: no display here; the panel ran on Xvfb. Screenshot: $run/panel.png"
+  KELT_SCREENSHOT_DELAY=8 "$root/scripts/screenshot.sh" "$root/build/win64/keltpanel.exe" "$run/panel.png"
   kelt_stop_wine
+  echo "run-panel: no display here; the panel ran on Xvfb."
+  echo "  screenshot:        $run/panel.png"
+  echo "  instrument's log:  $run/sim.log"
 fi

@@ -32,13 +32,19 @@ kelt_map_ports() {
     wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /d "$(kelt_absent_port_path "$n")" /f >/dev/null 2>&1
   done
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  # There is no window manager on the test display: windows left to one
-  # would make Wine wait two seconds for each one that closes.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+
+# There is no window manager on a private Xvfb display: windows left to one
+# would make Wine wait two seconds for each one that closes. On a desktop the
+# window manager frames them as usual.
+kelt_set_window_management() {
+  local managed=Y
+  [ -z "${kelt_xvfb_pid:-}" ] || managed=N
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1
 }
 
 kelt_prepare_prefix() {
-  if [ ! -f "$WINEPREFIX/.kelt-ready-2" ]; then
+  if [ ! -f "$WINEPREFIX/.kelt-ready-3" ]; then
     echo "wine-env: creating the Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
@@ -46,12 +52,12 @@ kelt_prepare_prefix() {
     wineserver -w
     kelt_map_ports
     wineserver -w
-    touch "$WINEPREFIX/.kelt-ready-2"
+    touch "$WINEPREFIX/.kelt-ready-3"
   fi
   # One wineserver for the whole run: a fresh one's mount manager would
   # rewrite the COM links that tests point at the simulator.
   wineserver -p >/dev/null 2>&1 || true
-  wine cmd /c exit >/dev/null 2>&1 || true
+  kelt_set_window_management
 }
 
 kelt_stop_wine() {
