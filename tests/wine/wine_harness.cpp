@@ -1,5 +1,6 @@
 #include "wine_harness.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -116,7 +117,11 @@ std::vector<HWND> ChildrenInOrder(HWND parent) {
 }
 
 std::wstring FreshFolder(const std::wstring& name) {
-    std::filesystem::path path = std::filesystem::path(KELT_BUILD_DIR) / L"test-area" / name;
+    // A user without write access to the build folder names its own area.
+    const char* area = std::getenv("KELT_TEST_AREA");
+    std::filesystem::path path = area != nullptr
+                                     ? std::filesystem::path(std::string("Z:") + area) / name
+                                     : std::filesystem::path(KELT_BUILD_DIR) / L"test-area" / name;
     std::error_code ignored;
     std::filesystem::remove_all(path, ignored);
     std::filesystem::create_directories(path);
