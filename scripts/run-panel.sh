@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh"
 cmake --preset native >/dev/null && cmake --build --preset native --target keltsim >/dev/null
-cmake --preset win64 >/dev/null && cmake --build --preset win64 --target keltpanel >/dev/null
+cmake --preset win64 >/dev/null && cmake --build --preset win64 --target keltpanel demo_driver >/dev/null
 export KELT_WINEPREFIX=${KELT_WINEPREFIX:-$root/build/wineprefix-run}
 # shellcheck source=scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
@@ -19,6 +19,7 @@ kelt_prepare_prefix
 
 run="$root/build/run"
 mkdir -p "$run"
+rm -f "$run/sim.log"
 "$root/build/native/sim/keltsim" --link "$WINEPREFIX/dosdevices/com15" --log "$run/sim.log" \
   --rate 2 --jitter &
 sim=$!
@@ -29,9 +30,16 @@ cd "$run"
 if [ $headless -eq 0 ]; then
   wine "$root/build/win64/keltpanel.exe"
 else
-  KELT_SCREENSHOT_DELAY=8 "$root/scripts/screenshot.sh" "$root/build/win64/keltpanel.exe" "$run/panel.png"
+  # No display: a short scripted session on Xvfb, with screenshots.
+  rm -f "$run"/*.bmp "$run"/*.png
+  wine "$root/build/win64/keltpanel.exe" >/dev/null 2>&1 &
+  panel=$!
+  wine "$root/build/win64/tests/wine/demo_driver.exe" "$(winepath -w "$run")"
+  wait $panel || true
+  for shot in "$run"/*.bmp; do convert "$shot" -trim "${shot%.bmp}.png" && rm "$shot"; done
   kelt_stop_wine
-  echo "run-panel: no display here; the panel ran on Xvfb."
-  echo "  screenshot:        $run/panel.png"
-  echo "  instrument's log:  $run/sim.log"
+  echo "run-panel: no display here; the panel ran on Xvfb through a short session."
+  echo "  screenshots:        $(ls "$run"/*.png | tr '\n' ' ')"
+  echo "  instrument's log:   $run/sim.log"
+  echo "  settings saved:     $run/KELT_9R.ini"
 fi

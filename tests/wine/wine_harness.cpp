@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace kelt::test {
@@ -114,6 +115,31 @@ std::vector<HWND> ChildrenInOrder(HWND parent) {
     std::pair<HWND, std::vector<HWND>*> list{parent, &children};
     EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&list));
     return children;
+}
+
+void SaveScreen(const std::wstring& path) {
+    HDC screen = GetDC(nullptr);
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const DWORD rowBytes = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
+    std::string pixels(rowBytes * static_cast<DWORD>(height), '\0');
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof info;
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(headers + pixels.size()), 0, 0, headers};
+    std::ofstream out(path.c_str(), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
 }
 
 std::wstring FreshFolder(const std::wstring& name) {
@@ -324,3 +350,4 @@ std::string ReadFileBytes(const std::wstring& path) {
 }
 
 }  // namespace kelt::test
+

@@ -40,6 +40,9 @@ HWND OtherWindowOf(DWORD pid, const std::vector<HWND>& known);
 std::wstring ClassNameOf(HWND window);
 std::vector<HWND> ChildrenInOrder(HWND parent);
 
+// The whole screen as a 24-bit BMP file.
+void SaveScreen(const std::wstring& path);
+
 // A fresh empty folder under the build folder's test area.
 std::wstring FreshFolder(const std::wstring& name);
 
