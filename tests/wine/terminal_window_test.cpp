@@ -259,8 +259,10 @@ TEST_F(TerminalWindow, SendWritesTextAndCrLfListsItSelectedAndKeepsItSelected) {
 
     Type(std::wstring(1100, L'x'));
     ClickSend();
-    EXPECT_EQ(LineBytes(), std::string(1023, 'x') + "\r\n");
-    EXPECT_EQ(ListLines().back(), L"<== " + std::wstring(1023, L'x'));
+    const std::string longLine = LineBytes();
+    EXPECT_EQ(longLine.size(), 1025u);
+    EXPECT_TRUE(longLine == std::string(1023, 'x') + "\r\n");
+    EXPECT_TRUE(ListLines().back() == L"<== " + std::wstring(1023, L'x'));
     EXPECT_EQ(ListLines().size(), 4u);
 }
 
@@ -325,9 +327,30 @@ TEST_F(TerminalWindow, EnterAndMnemonicsGoThroughTheDialogManager) {
     EXPECT_FALSE(IsWindow(window_));
 }
 
+TEST_F(TerminalWindow, FocusComesBackWhereItWasWhenTheWindowIsActivatedAgain) {
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    HWND quit = Item(id::TermQuitButton);
+    SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(quit), TRUE);
+    PumpMessages();
+    ASSERT_EQ(GetFocus(), quit);
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                 nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    SetActiveWindow(other);
+    SetFocus(other);
+    PumpMessages();
+    ASSERT_EQ(GetFocus(), other);
+    SetForegroundWindow(window_);
+    SetActiveWindow(window_);
+    PumpMessages();
+    EXPECT_EQ(GetFocus(), quit);
+    DestroyWindow(other);
+}
+
 TEST_F(TerminalWindow, IncomingLinesFromAnotherThreadAreListedInArrivalOrder) {
     constexpr int kLines = 2000;
-    std::thread receiver([this] {
+    auto receiver = std::async(std::launch::async, [this] {
         for (int i = 0; i < kLines; ++i)
             ShowIncomingLine(state_, window_, i % 500 == 7 ? std::string() : std::to_string(i));
     });
@@ -337,7 +360,9 @@ TEST_F(TerminalWindow, IncomingLinesFromAnotherThreadAreListedInArrivalOrder) {
         ClickSend();
         PumpMessages();
     }
-    receiver.join();
+    const auto start = std::chrono::steady_clock::now();
+    while (receiver.wait_for(5ms) != std::future_status::ready) PumpMessages();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s) << "the hand-over is too slow";
     PumpMessages();
     const auto lines = ListLines();
     ASSERT_EQ(lines.size(), 1u + kLines + 5u);
