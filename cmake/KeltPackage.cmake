@@ -1,0 +1,105 @@
+# Release packages of the delivered 32-bit programs: a ZIP to unpack anywhere
+# and an installer with Start-menu shortcuts and an uninstaller.
+#
+#   cmake --build --preset win32 --target package
+#
+# builds both programs and writes KELT-9R-<version>-win32.zip and .exe into
+# build/win32/packages/. The tests of this build make and check them too.
+# A package lacking a delivered file is refused; while one is still being
+# written, -DKELT_PACKAGE_ALLOW_INCOMPLETE=ON (or cpack -D
+# CPACK_KELT_ALLOW_INCOMPLETE=ON) makes one to look at.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  option(KELT_PACKAGE_ALLOW_INCOMPLETE
+         "Development only: let cpack make packages that lack a delivered file" OFF)
+
+  set(KELT_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
+
+  # Everything sits in the root of the package: the programs need no DLLs
+  # beside them, and the sample script is one to open with File > Open.
+  install(TARGETS keltpanel RUNTIME DESTINATION .)
+  if(TARGET keltterm)
+    install(TARGETS keltterm RUNTIME DESTINATION .)
+  else()
+    message(WARNING "keltterm is not defined: packages made now lack the terminal")
+  endif()
+  install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION . OPTIONAL)
+  install(FILES ${KELT_PACKAGING_DIR}/sample.scp DESTINATION .)
+
+  # cpack refuses to package a tree without all of these, unless told
+  # otherwise for development: a terminal or README still missing must not
+  # slip into a release.
+  set(CPACK_KELT_REQUIRED_FILES keltpanel.exe keltterm.exe README.md sample.scp)
+  set(CPACK_KELT_ALLOW_INCOMPLETE ${KELT_PACKAGE_ALLOW_INCOMPLETE})
+  set(CPACK_PRE_BUILD_SCRIPTS ${KELT_PACKAGING_DIR}/require-complete.cmake)
+
+  set(CPACK_GENERATOR ZIP NSIS)
+  set(CPACK_PACKAGE_NAME "KELT-9R")
+  set(CPACK_PACKAGE_VENDOR "Quillion Maritime Corp.")
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "KELT-9R control panel and serial terminal")
+  set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+  set(CPACK_SYSTEM_NAME win32)
+  set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}-${CPACK_PACKAGE_VERSION}-${CPACK_SYSTEM_NAME}")
+  set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/packages)
+  # Stripped programs ship even from a build folder whose cache was made
+  # before the toolchain passed -s to the linker.
+  set(CPACK_STRIP_FILES ON)
+  # The NSIS parts are full of backslashes and dollars that must reach the
+  # installer script as written.
+  set(CPACK_VERBATIM_VARIABLES ON)
+
+  # One fixed name for folder, Start-menu folder and registry key, so that a
+  # newer version replaces the older one instead of installing beside it.
+  set(CPACK_PACKAGE_INSTALL_DIRECTORY "KELT-9R")
+  set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "KELT-9R")
+  set(CPACK_NSIS_PACKAGE_NAME "KELT-9R")
+  set(CPACK_NSIS_DISPLAY_NAME "KELT-9R ${CPACK_PACKAGE_VERSION}")
+  set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+  set(CPACK_NSIS_MUI_ICON ${CMAKE_SOURCE_DIR}/resources/keltpanel.ico)
+  set(CPACK_NSIS_MUI_UNIICON ${CMAKE_SOURCE_DIR}/resources/keltpanel.ico)
+  set(CPACK_NSIS_INSTALLED_ICON_NAME keltpanel.exe)
+  file(READ ${KELT_PACKAGING_DIR}/nsis/create-icons.nsh CPACK_NSIS_CREATE_ICONS_EXTRA)
+  file(READ ${KELT_PACKAGING_DIR}/nsis/delete-icons.nsh CPACK_NSIS_DELETE_ICONS_EXTRA)
+  file(READ ${KELT_PACKAGING_DIR}/nsis/extra-install.nsh CPACK_NSIS_EXTRA_INSTALL_COMMANDS)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${KELT_PACKAGING_DIR}/nsis/create-icons.nsh
+    ${KELT_PACKAGING_DIR}/nsis/delete-icons.nsh
+    ${KELT_PACKAGING_DIR}/nsis/extra-install.nsh)
+
+  include(CPack)
+
+  # The tests make the packages themselves (the programs are built by then)
+  # and read them back; nothing here can run a 32-bit Windows program.
+  function(kelt_package_test name)
+    add_test(NAME packages_${name}
+             COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-packages.sh ${CMAKE_BINARY_DIR} ${ARGN})
+    set_tests_properties(packages_${name} PROPERTIES
+      ENVIRONMENT "CPACK=${CMAKE_CPACK_COMMAND};OBJDUMP=${CMAKE_OBJDUMP}"
+      RESOURCE_LOCK kelt_packages_folder)
+  endfunction()
+  kelt_package_test(build build)
+  set_tests_properties(packages_build PROPERTIES FIXTURES_SETUP kelt_packages)
+  kelt_package_test(zip_contents zip)
+  kelt_package_test(installer_contents installer)
+  kelt_package_test(installer_shortcuts_and_uninstaller script)
+  kelt_package_test(program_versions versions)
+  kelt_package_test(programs_import_only_system_dlls imports)
+  set_tests_properties(packages_zip_contents packages_installer_contents
+                       packages_installer_shortcuts_and_uninstaller packages_program_versions
+                       packages_programs_import_only_system_dlls
+                       PROPERTIES FIXTURES_REQUIRED kelt_packages)
+
+  # The sample script is read and written back by the panel's own code,
+  # built for this machine from keltcore's current sources.
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/packaging/keltcore_sources.cmake
+       CONTENT "set(KELT_CORE_SOURCES \"$<TARGET_PROPERTY:keltcore,SOURCES>\")\n")
+  add_test(NAME packages_sample_script
+           COMMAND ${CMAKE_CTEST_COMMAND}
+             --build-and-test ${KELT_PACKAGING_DIR}/sample_check
+                              ${CMAKE_BINARY_DIR}/packaging/sample_check
+             --build-generator ${CMAKE_GENERATOR}
+             --build-noclean
+             --build-options -DKELT_SOURCE_DIR=${CMAKE_SOURCE_DIR}
+                             -DKELT_CORE_SOURCES_FILE=${CMAKE_BINARY_DIR}/packaging/keltcore_sources.cmake
+             --test-command sample_check ${KELT_PACKAGING_DIR}/sample.scp)
+  set_tests_properties(packages_sample_script PROPERTIES ENVIRONMENT "MAKEFLAGS=-j2")
+endif()

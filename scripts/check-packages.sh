@@ -1,0 +1,206 @@
+#!/usr/bin/env bash
+# Makes and checks the release packages of the 32-bit build. The programs and
+# their installer cannot run on this machine, so every check reads files.
+#
+# Usage: check-packages.sh BUILD_DIR [STEP...]
+#   build      make both packages afresh with cpack; report time and sizes
+#   zip        the ZIP holds exactly the delivered files, README and sample
+#              as they are in the sources
+#   installer  the installer holds the same programs, README and sample
+#   script     the installer script: Start-menu shortcuts, the panel starting
+#              in a writable settings folder, an uninstaller that removes the
+#              shortcuts and programs and leaves the settings folder alone
+#   versions   version blocks of the packaged programs
+#   imports    the packaged programs import only Windows' own DLLs
+# Without a STEP: all of them, in this order.
+#
+# Environment: CPACK (cpack), OBJDUMP (i686-w64-mingw32-objdump),
+# PYTHON (/usr/bin/python3).
+# NSIS variables such as $INSTDIR are matched as written, in single quotes.
+# shellcheck disable=SC2016,SC1003
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+[ $# -ge 1 ] || { sed -n '2,18p' "$0"; exit 2; }
+build_dir=$(cd "$1" && pwd) || exit 2
+shift
+steps=("$@")
+[ ${#steps[@]} -gt 0 ] || steps=(build zip installer script versions imports)
+
+cpack=${CPACK:-cpack}
+objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+python=${PYTHON:-/usr/bin/python3}
+inspect="$python $root/packaging/inspect_package.py"
+
+package=KELT-9R-1.0.6-win32
+packages="$build_dir/packages"
+zip="$packages/$package.zip"
+installer="$packages/$package.exe"
+delivered=(README.md keltpanel.exe keltterm.exe sample.scp)
+panel_version=1.0.6
+terminal_version=1.10
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+need_file() {
+  [ -f "$1" ] || { echo "FAIL: $1 is missing (run the build step first)"; exit 1; }
+}
+
+# The ZIP's programs, unpacked once: they are what the other checks look at.
+unpacked=""
+unpack_zip() {
+  [ -n "$unpacked" ] && return
+  need_file "$zip"
+  mkdir -p "$work/zip"
+  unzip -q "$zip" -d "$work/zip" || { echo "FAIL: $zip does not unpack"; exit 1; }
+  unpacked="$work/zip/$package"
+}
+
+step_build() {
+  rm -rf "$packages" "$build_dir/_CPack_Packages"
+  local start end
+  start=$(date +%s.%N)
+  if ! (cd "$build_dir" && "$cpack" --config CPackConfig.cmake); then
+    fail "cpack did not make the packages"
+    return
+  fi
+  end=$(date +%s.%N)
+  echo "packages made in $(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.1f", b - a }') s"
+  local file
+  for file in "$zip" "$installer"; do
+    if [ -f "$file" ]; then
+      echo "$(basename "$file"): $(stat -c %s "$file") bytes"
+    else
+      fail "$file was not made"
+    fi
+  done
+}
+
+step_zip() {
+  need_file "$zip"
+  local expected actual name
+  expected=$(printf "$package/%s\n" "${delivered[@]}" | sort)
+  actual=$(unzip -Z1 "$zip" | grep -v '/$' | sort)
+  if [ "$actual" != "$expected" ]; then
+    fail "the ZIP holds other files than expected"
+    diff <(echo "$expected") <(echo "$actual") | sed -n 's/^[<>]/  &/p'
+  fi
+  unpack_zip
+  local source
+  for source in "$root/README.md" "$root/packaging/sample.scp"; do
+    name=$(basename "$source")
+    [ -f "$unpacked/$name" ] || continue
+    cmp -s "$unpacked/$name" "$source" || fail "$name in the ZIP differs from ${source#"$root"/}"
+  done
+}
+
+step_installer() {
+  need_file "$installer"
+  unpack_zip
+  local listing expected actual name
+  if ! listing=$(7z l -slt "$installer"); then
+    fail "7z cannot read the installer"
+    return
+  fi
+  grep -qx 'Type = Nsis' <<< "$listing" || fail "the installer is not an NSIS installer"
+  # Plug-ins of the installer itself live in $PLUGINSDIR; the rest is installed.
+  # The entries follow the line of dashes; before it stands the installer itself.
+  actual=$(awk '/^----------$/ { entries = 1 } entries && sub(/^Path = /, "")' <<< "$listing" |
+           grep -v '^\$PLUGINSDIR/' | sort)
+  expected=$(printf '%s\n' "${delivered[@]}" Uninstall.exe | sort)
+  if [ "$actual" != "$expected" ]; then
+    fail "the installer holds other files than expected"
+    diff <(echo "$expected") <(echo "$actual") | sed -n 's/^[<>]/  &/p'
+  fi
+  mkdir -p "$work/installer"
+  (cd "$work/installer" && 7z x -y "$installer" "${delivered[@]}" >/dev/null) ||
+    { fail "7z cannot unpack the installer"; return; }
+  for name in "${delivered[@]}"; do
+    [ -f "$work/installer/$name" ] || { fail "$name is not in the installer"; continue; }
+    [ -f "$unpacked/$name" ] || continue
+    case $name in
+      *.exe) $inspect same-program "$unpacked/$name" "$work/installer/$name" ||
+               fail "$name in the installer is not the one in the ZIP" ;;
+      *) cmp -s "$unpacked/$name" "$work/installer/$name" ||
+           fail "$name in the installer differs from the one in the ZIP" ;;
+    esac
+  done
+}
+
+step_script() {
+  local nsi="$build_dir/_CPack_Packages/win32/NSIS/project.nsi" facts
+  need_file "$nsi"
+  facts=$($inspect nsis "$nsi") || { fail "cannot read $nsi"; return; }
+  local program link start_in links
+  for program in keltpanel.exe keltterm.exe; do
+    links=$(awk -F'\t' -v t="\$INSTDIR\\$program" '$1 == "shortcut" && $3 == t' <<< "$facts")
+    if [ "$(grep -c . <<< "$links")" -ne 1 ]; then
+      fail "want one shortcut to $program, found: ${links:-none}"
+      continue
+    fi
+    link=$(cut -f2 <<< "$links")
+    start_in=$(cut -f4 <<< "$links")
+    [[ $link == '$SMPROGRAMS\$STARTMENU_FOLDER\'*.lnk ]] ||
+      fail "the shortcut to $program is not in the Start-menu folder: $link"
+    [ "$start_in" != "(none)" ] || fail "the shortcut to $program has no start-in folder"
+    grep -qxF "uninstall-delete	${link/\$STARTMENU_FOLDER/\$MUI_TEMP}" <<< "$facts" ||
+      fail "the uninstaller leaves the shortcut $link"
+    grep -qxF "uninstall-delete	\$INSTDIR\\$program" <<< "$facts" ||
+      fail "the uninstaller leaves $program"
+    if [ "$program" = keltpanel.exe ]; then
+      # The panel writes its settings file where it starts.
+      if [[ $start_in != '$DOCUMENTS\'?* ]]; then
+        fail "the panel's shortcut starts in $start_in, not in a folder of the documents"
+      elif ! grep -qxF "create-directory	$start_in" <<< "$facts"; then
+        fail "the panel's settings folder $start_in is made only with the shortcuts"
+      fi
+    fi
+  done
+  grep -q '^uninstaller	\$INSTDIR\\.*\.exe$' <<< "$facts" || fail "no uninstaller is written"
+  # The user's settings and scripts outlive the programs.
+  if grep -E '^uninstall-(delete|rmdir)' <<< "$facts" | grep -qF '$DOCUMENTS'; then
+    fail "the uninstaller removes something in the documents"
+  fi
+  if grep '^uninstall-rmdir' <<< "$facts" | cut -f2 | grep -qi '/r'; then
+    fail "the uninstaller removes a folder with everything in it"
+  fi
+}
+
+check_version() {  # program, expected version, expected fixed version
+  local facts
+  facts=$($inspect version "$1") || { fail "cannot read the version of $1"; return; }
+  local want
+  for want in "FixedFileVersion=$3" "FixedProductVersion=$3" "FileVersion=$2" \
+              "ProductVersion=$2" "OriginalFilename=$(basename "$1")"; do
+    grep -qxF "$want" <<< "$facts" ||
+      fail "$(basename "$1"): want $want, have $(grep -m 1 "^${want%%=*}=" <<< "$facts" || echo none)"
+  done
+}
+
+step_versions() {
+  unpack_zip
+  check_version "$unpacked/keltpanel.exe" "$panel_version" "$panel_version.0"
+  check_version "$unpacked/keltterm.exe" "$terminal_version" "$terminal_version.0.0"
+}
+
+step_imports() {
+  unpack_zip
+  OBJDUMP=$objdump "$root/scripts/check-imports.sh" "$unpacked/keltpanel.exe" "$unpacked/keltterm.exe" ||
+    fail "a packaged program imports more than Windows' own DLLs"
+}
+
+for step in "${steps[@]}"; do
+  case $step in
+    build | zip | installer | script | versions | imports) "step_$step" ;;
+    *) echo "unknown step $step"; exit 2 ;;
+  esac
+done
+
+if [ "$failures" -ne 0 ]; then
+  echo "check-packages: $failures failure(s)"
+  exit 1
+fi
+echo "check-packages: ${steps[*]}: passed"
