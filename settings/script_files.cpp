@@ -2,7 +2,6 @@
 
 #include <commdlg.h>
 
-#include <filesystem>
 #include <vector>
 
 #include "link/commands.h"
@@ -43,8 +42,9 @@ bool WriteInPlace(HANDLE target, const std::string& bytes) {
 }
 
 std::wstring FolderOf(const std::wstring& name) {
-    std::filesystem::path folder = std::filesystem::path(name).parent_path();
-    return folder.empty() ? L"." : folder.wstring();
+    const size_t slash = name.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return name.size() >= 2 && name[1] == L':' ? name.substr(0, 2) : L".";
+    return slash == 0 ? name.substr(0, 1) : name.substr(0, slash);
 }
 
 // A complete, flushed copy of the new content beside the target; empty
