@@ -4,9 +4,14 @@
 
 #include "link/port_names.h"
 #include "panel/conversions.h"
+#include "platform/serial_line.h"
 #include "platform/text.h"
 
 namespace kelt {
+
+namespace {
+constexpr DWORD kQueueBytes = 4096;
+}  // namespace
 
 void PortChannel::Attach(platform::UniqueHandle port) {
     std::lock_guard lock(mutex_);
@@ -81,52 +86,14 @@ platform::UniqueHandle OpenCommDevice(const std::string& deviceName) {
     return port;
 }
 
-namespace {
-
-template <typename Change>
-void ChangeLine(HANDLE port, Change change) {
-    DCB dcb{};
-    dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(port, &dcb)) return;
-    change(dcb);
-    SetCommState(port, &dcb);
-}
-
-}  // namespace
-
-void SetInstrumentLine(HANDLE port) {
-    ChangeLine(port, [](DCB& dcb) { dcb.BaudRate = CBR_9600; });
-    ChangeLine(port, [](DCB& dcb) {
-        dcb.ByteSize = 8;
-        dcb.StopBits = ONESTOPBIT;
-        dcb.fParity = FALSE;
-        dcb.Parity = NOPARITY;
-    });
-    ChangeLine(port, [](DCB& dcb) { dcb.fParity = FALSE; });
-    ChangeLine(port, [](DCB& dcb) { dcb.StopBits = ONESTOPBIT; });
-
-    COMMPROP properties{};
-    if (GetCommProperties(port, &properties))
-        SetupComm(port, properties.dwCurrentRxQueue, 4096);
-    properties = {};
-    if (GetCommProperties(port, &properties))
-        SetupComm(port, 4096, properties.dwCurrentTxQueue);
-}
-
-void LimitWriteTime(HANDLE port) {
-    COMMTIMEOUTS timeouts{};
-    if (!GetCommTimeouts(port, &timeouts)) return;
-    timeouts.WriteTotalTimeoutMultiplier = 2;  // a byte takes 1.04 ms at 9600 baud
-    timeouts.WriteTotalTimeoutConstant = 1000;
-    SetCommTimeouts(port, &timeouts);
-}
-
 int OpenPort(PanelState& state) {
     platform::UniqueHandle port = OpenCommDevice(PortDeviceName(state.commPortText));
     if (!port) return 0;
     state.portOpen = RoundHalfEven(ParseNumber(state.commPortText));
-    SetInstrumentLine(port.get());
-    LimitWriteTime(port.get());
+    platform::SetLine9600_8N1(port.get());
+    platform::SetQueueSizes(port.get(), kQueueBytes, kQueueBytes);
+    // A byte takes 1.04 ms at 9600 baud; a second more for a busy driver.
+    platform::LimitWriteTime(port.get(), 1000, 2);
     PortChannelOf(state.portFileNo).Attach(std::move(port));
     return 1;
 }

@@ -44,15 +44,10 @@ PortChannel& PortChannelOf(std::int32_t fileNo);
 // that is not a character device is closed and counts as not opened.
 platform::UniqueHandle OpenCommDevice(const std::string& deviceName);
 
-// 9600 baud, 8 data bits, no parity, 1 stop bit, each as its own
-// read-modify-write of the port's state; then the driver queues.
-void SetInstrumentLine(HANDLE port);
-// A write that cannot finish (flow control held off, a wedged adapter)
-// fails after about a second plus its own time on the line instead of
-// freezing the panel. Read time-outs stay as the driver has them.
-void LimitWriteTime(HANDLE port);
-
-// Opens the port named by commPortText; 1 when open, 0 when not.
+// Opens the port named by commPortText at 9600 8-N-1 with 4096-byte queues;
+// 1 when open, 0 when not. A write that cannot finish (flow control held
+// off, a wedged adapter) fails after about a second plus its own time on
+// the line instead of freezing the panel.
 int OpenPort(PanelState& state);
 // Waits 1000 ms, discards what is waiting and closes the port.
 void ClosePort(PanelState& state);

@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/serial_line.h"
 #include "platform/text.h"
 #include "terminal/line_framing.h"
 #include "terminal/terminal_rules.h"
@@ -20,56 +21,6 @@ constexpr int kHandleCloseAttempts = 100;
 // Bytes still on their way when the window closes arrive within this time;
 // they are read and dropped so the instrument's driver is not left with them.
 constexpr DWORD kCloseSettleMs = 1000;
-
-// One read-modify-write of the port's line settings. A port whose settings
-// cannot be read is left as it is.
-template <typename Change>
-void ChangeLine(HANDLE port, Change change) {
-    DCB dcb{};
-    dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(port, &dcb)) return;
-    change(dcb);
-    SetCommState(port, &dcb);
-}
-
-// 9600 baud, 8 data bits, no parity, one stop bit. Flow control, DTR, RTS and
-// the XON, XOFF and event characters stay as the driver has them.
-void SetLine(HANDLE port) {
-    ChangeLine(port, [](DCB& dcb) { dcb.BaudRate = CBR_9600; });
-    ChangeLine(port, [](DCB& dcb) {
-        dcb.ByteSize = 8;
-        dcb.StopBits = ONESTOPBIT;
-        dcb.fParity = FALSE;
-        dcb.Parity = NOPARITY;
-    });
-    ChangeLine(port, [](DCB& dcb) { dcb.fParity = FALSE; });
-    ChangeLine(port, [](DCB& dcb) { dcb.StopBits = ONESTOPBIT; });
-}
-
-// Asks the driver for the largest queues it will give, one direction at a
-// time, keeping the other at its current size. A driver that refuses keeps
-// its own sizes; the link works either way.
-void SetQueueSizes(HANDLE port) {
-    constexpr DWORD kLargest = 0xFFFFFFFF;
-    COMMPROP properties{};
-    if (GetCommProperties(port, &properties))
-        SetupComm(port, properties.dwCurrentRxQueue, kLargest);
-    properties = {};
-    if (GetCommProperties(port, &properties))
-        SetupComm(port, kLargest, properties.dwCurrentTxQueue);
-}
-
-// Only the write side: a line that stops draining (instrument off, cable
-// pulled, handshake held) must fail a send in about a second instead of
-// freezing the window. Reads keep the driver's time-outs; the receiver only
-// ever asks for bytes that are already queued.
-void SetWriteTimeouts(HANDLE port) {
-    COMMTIMEOUTS timeouts{};
-    if (!GetCommTimeouts(port, &timeouts)) return;
-    timeouts.WriteTotalTimeoutConstant = kWriteTimeoutConstantMs;
-    timeouts.WriteTotalTimeoutMultiplier = kWriteTimeoutPerByteMs;
-    SetCommTimeouts(port, &timeouts);
-}
 
 bool WriteAll(HANDLE port, std::string_view bytes) {
     DWORD written = 0;
@@ -105,9 +56,12 @@ int OpenTerminalPort(TerminalState& state) {
     // like 1\..\C:\notes.txt walks out of the device names and opens a file.
     // Only a character device can be the instrument's line.
     if (GetFileType(port.get()) != FILE_TYPE_CHAR) return 0;
-    SetLine(port.get());
-    SetQueueSizes(port.get());
-    SetWriteTimeouts(port.get());
+    platform::SetLine9600_8N1(port.get());
+    // The largest queues the driver will give.
+    platform::SetQueueSizes(port.get(), 0xFFFFFFFF, 0xFFFFFFFF);
+    // A line that stops draining (instrument off, cable pulled, handshake
+    // held) fails a send in about a second instead of freezing the window.
+    platform::LimitWriteTime(port.get(), kWriteTimeoutConstantMs, kWriteTimeoutPerByteMs);
     state.termPort = std::move(port);
     return 1;
 }

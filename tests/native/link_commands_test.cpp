@@ -2,6 +2,7 @@
 
 #include "fakes.h"
 #include "link/commands.h"
+#include "settings/settings_file.h"
 #include "panel/control_ids.h"
 
 namespace kelt {
@@ -9,19 +10,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-void Defaults(PanelState& s) {
-    s.commPortText = "15";
-    s.autoFreqFlagText = "1";
-    s.autoWidthFlagText = "1";
-    s.fishEchoFlagText = "0";
-    s.onPulsesText = "1";
-    s.offPulsesText = "0";
-    s.fishDepthText = "15.0";
-    s.fishReplyLevelText = "50.0";
-    s.bottomDepthText = "30";
-    s.bottomReplyLevelText = "50.0";
-    s.depthUnitsCode = "cf";
-}
+void Defaults(PanelState& s) { SetDefaultSettings(s); }
 
 struct Upload {
     test::RecordingView view;
