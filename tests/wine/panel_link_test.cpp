@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cmath>
 
 #include "panel/control_ids.h"
@@ -166,6 +169,44 @@ TEST(PortSelection, CommPortMenuAlwaysAsksAndCancelRestoresThePort) {
     EXPECT_EQ(com15.ReceivedLines().size(), kDefaultUpload.size());
     EXPECT_TRUE(com2.ReceivedLines().empty()) << "a port change uploads nothing";
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(panel.WaitExit(10s), 0u);
+}
+
+}  // namespace
+}  // namespace kelt
+
+namespace kelt {
+namespace {
+
+TEST(PanelLink, AWriteOnAStalledLineFailsWithinItsTimeOutAndThePanelGoesOn) {
+    test::Simulator sim(15, L"--rate 0");
+    ASSERT_TRUE(sim.ready());
+    test::RunningProgram panel(test::BuildPath(L"keltpanel.exe"), test::FreshFolder(L"stalled-line"));
+    HWND window = test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(sim.WaitForReceived(kDefaultUpload.size(), 8s).size(), kDefaultUpload.size());
+    sim.Control("stall on");
+    Sleep(300);
+    // Fill the line's buffers until writes stop going through; each slider
+    // notification then waits for its write to fail, never for ever.
+    HWND slider = GetDlgItem(window, id::BottomLevelSlider);
+    double slowest = 0;
+    int slow = 0;
+    for (int i = 0; i < 6000 && slow < 3; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        DWORD_PTR result = 0;
+        ASSERT_NE(SendMessageTimeoutW(window, WM_VSCROLL, TB_THUMBTRACK, reinterpret_cast<LPARAM>(slider),
+                                      SMTO_NORMAL, 10000, &result), 0)
+            << "the panel hung on a stalled line";
+        const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        slowest = std::max(slowest, took);
+        if (took > 0.5) ++slow;
+    }
+    EXPECT_EQ(slow, 3) << "the line never stalled";
+    EXPECT_LT(slowest, 2.5) << "a write waits about a second plus its own time, then fails";
+    sim.Control("stall off");
+    Sleep(1000);
+    test::Click(window, id::QuitButton);
     EXPECT_EQ(panel.WaitExit(10s), 0u);
 }
 
