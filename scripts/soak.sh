@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The long versions of the endurance runs that the test command keeps short:
+#   - 50 start/Quit cycles in a row (KELT_CYCLES),
+#   - 30 minutes of full-rate measurement lines with a slider moved every
+#     second (KELT_SOAK_SECONDS),
+#   - each fuzzer for an hour (KELT_FUZZ_SECONDS).
+# Override any of the three in the environment.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+"$root/scripts/setup.sh"
+cmake --preset native >/dev/null && cmake --build --preset native >/dev/null
+cmake --preset sanitize >/dev/null && cmake --build --preset sanitize >/dev/null
+cmake --preset win64 >/dev/null && cmake --build --preset win64 >/dev/null
+
+fuzz_seconds=${KELT_FUZZ_SECONDS:-3600}
+for fuzzer in build/sanitize/fuzz/*_fuzz; do
+  name=$(basename "$fuzzer")
+  corpus="build/sanitize/fuzz/long-corpus/${name%_fuzz}"
+  mkdir -p "$corpus"
+  cp -n fuzz/corpus/"$(ls fuzz/corpus | grep -m1 "${name%%_*}")"/* "$corpus"/ 2>/dev/null || true
+  echo "== $name for $fuzz_seconds s"
+  "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" 2>&1 | tail -n 12
+done
+
+# shellcheck source=scripts/wine-env.sh
+source "$root/scripts/wine-env.sh"
+KELT_XVFB=1 kelt_start_display
+kelt_prepare_prefix
+export KELTSIM="$root/build/native/sim/keltsim"
+export KELT_CYCLES=${KELT_CYCLES:-50}
+export KELT_SOAK_SECONDS=${KELT_SOAK_SECONDS:-1800}
+echo "== $KELT_CYCLES start/Quit cycles, then a $KELT_SOAK_SECONDS s soak"
+wine build/win64/tests/wine/wine_tests.exe --gtest_filter='Endurance.*'
+kelt_stop_wine
