@@ -19,6 +19,10 @@
 #include "panel/reactions.h"
 #include "tests/wine/wine_harness.h"
 
+#include <psapi.h>
+#include <cstdlib>
+#include <map>
+
 using namespace std::chrono_literals;
 using kelt::test::SimEvent;
 
@@ -135,6 +139,121 @@ void DragFigures(int notifications) {
     panel.WaitExit(10s);
 }
 
+double Now() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, static_cast<size_t>(fraction * values.size()))];
+}
+
+double MemoryMiB(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(process, &counters, sizeof counters);
+    CloseHandle(process);
+    return static_cast<double>(std::max(counters.PagefileUsage, counters.WorkingSetSize)) / (1 << 20);
+}
+
+// Wine reports no times of other processes; the kernel does.
+double CpuPercent(DWORD, double seconds) {
+    const double before = kelt::test::UnixCpuSeconds("keltpanel.exe");
+    Sleep(static_cast<DWORD>(seconds * 1000));
+    return 100.0 * (kelt::test::UnixCpuSeconds("keltpanel.exe") - before) / seconds;
+}
+
+// From the simulator writing a line to its frequency appearing in the box.
+void LatencyFigures(int lines) {
+    kelt::test::Simulator sim(15, L"--rate 5 --jitter --log-tx");
+    const double started = Now();
+    kelt::test::RunningProgram panel(kelt::test::BuildPath(L"keltpanel.exe"),
+                                     kelt::test::FreshFolder(L"bench-latency"));
+    HWND window = kelt::test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
+    const double visible = Now();
+    sim.WaitForReceived(10, 8s);
+    std::printf("| start-up to visible panel (includes the 4.1 s upload) | %.2f s |\n", visible - started);
+
+    // The simulator's clock against this one: a command's write returns
+    // when the bytes are on the pty, and the simulator logs their arrival.
+    HWND slider = GetDlgItem(window, kelt::id::FishLevelSlider);
+    std::vector<double> offsets;
+    for (int i = 0; i < 9; ++i) {
+        const size_t count = sim.ReceivedLines().size();
+        SendMessageW(slider, TBM_SETPOS, TRUE, 200 + i);
+        const double before = Now();
+        SendMessageW(window, WM_VSCROLL, SB_THUMBPOSITION, reinterpret_cast<LPARAM>(slider));
+        const double after = Now();
+        sim.WaitForReceived(count + 1, 5s);
+        double received = 0;
+        for (const SimEvent& event : sim.Events())
+            if (event.event == "rx") received = std::atof(event.raw.c_str() + event.raw.find("\"mono\":") + 7);
+        offsets.push_back(received - (before + after) / 2);
+    }
+    const double offset = Median(offsets);
+
+    std::vector<std::pair<std::wstring, double>> changes;
+    std::wstring shown = kelt::test::ItemText(window, kelt::id::MeasFreqBox);
+    const double until = Now() + lines / 5.0 + 2;
+    while (Now() < until) {
+        const std::wstring text = kelt::test::ItemText(window, kelt::id::MeasFreqBox);
+        if (text != shown) changes.emplace_back(shown = text, Now() + offset);
+        Sleep(1);
+    }
+    std::vector<std::pair<std::string, double>> sent;
+    for (const SimEvent& event : sim.Events())
+        if (event.event == "tx")
+            sent.emplace_back(event.line.substr(0, event.line.find(',')),
+                              std::atof(event.raw.c_str() + event.raw.find("\"mono\":") + 7));
+    std::vector<double> latencies;
+    for (const auto& [text, at] : changes) {
+        const std::string field(text.begin(), text.end());
+        for (auto it = sent.rbegin(); it != sent.rend(); ++it)
+            if (it->first == field && it->second <= at) {
+                latencies.push_back(1000 * (at - it->second));
+                break;
+            }
+    }
+    std::printf("| line to MeasFreqBox latency (%zu lines, 5 lines/s) | median %.0f ms, 99th percentile %.0f ms |\n",
+                latencies.size(), Median(latencies), Percentile(latencies, 0.99));
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    panel.WaitExit(10s);
+}
+
+// CPU while idle and while lines stream at the line's full rate; memory
+// after one minute of streaming and at the end.
+void LoadFigures(int streamMinutes) {
+    {
+        kelt::test::Simulator sim(15, L"--rate 0");
+        kelt::test::RunningProgram panel(kelt::test::BuildPath(L"keltpanel.exe"),
+                                         kelt::test::FreshFolder(L"bench-idle"));
+        HWND window = kelt::test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
+        sim.WaitForReceived(10, 8s);
+        std::printf("| panel CPU while idle | %.2f %% of one core over 10 s |\n", CpuPercent(panel.pid(), 10));
+        PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        panel.WaitExit(10s);
+    }
+    kelt::test::Simulator sim(15, L"--rate max");
+    kelt::test::RunningProgram panel(kelt::test::BuildPath(L"keltpanel.exe"),
+                                     kelt::test::FreshFolder(L"bench-stream"));
+    HWND window = kelt::test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
+    sim.WaitForReceived(10, 8s);
+    std::printf("| panel CPU while lines stream at 9600 baud | %.2f %% of one core over 10 s |\n",
+                CpuPercent(panel.pid(), 10));
+    Sleep(50 * 1000);
+    const double afterOne = MemoryMiB(panel.pid());
+    Sleep(static_cast<DWORD>((streamMinutes - 1) * 60 * 1000));
+    std::printf("| panel memory while streaming | %.1f MiB after 1 min, %.1f MiB after %d min |\n", afterOne,
+                MemoryMiB(panel.pid()), streamMinutes);
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    panel.WaitExit(10s);
+}
+
 }  // namespace
 
 int main() {
@@ -142,5 +261,8 @@ int main() {
     UploadFigures(5);
     ReactionFigures(10000);
     DragFigures(500);
+    LatencyFigures(200);
+    const char* minutes = std::getenv("KELT_BENCH_STREAM_MINUTES");
+    LoadFigures(minutes != nullptr ? std::max(2, std::atoi(minutes)) : 2);
     return 0;
 }

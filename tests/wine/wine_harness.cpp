@@ -1,8 +1,11 @@
 #include "wine_harness.h"
 
+#include <commctrl.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 namespace kelt::test {
@@ -117,6 +120,32 @@ std::vector<HWND> ChildrenInOrder(HWND parent) {
     return children;
 }
 
+double UnixCpuSeconds(const std::string& programName) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(L"Z:\\proc", error)) {
+        const std::wstring pid = entry.path().filename().wstring();
+        if (pid.empty() || pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+        std::ifstream cmdline((entry.path() / L"cmdline").wstring().c_str(), std::ios::binary);
+        const std::string command((std::istreambuf_iterator<char>(cmdline)), {});
+        if (command.find(programName) == std::string::npos ||
+            command.find("wine_tests") != std::string::npos)
+            continue;
+        std::ifstream statFile((entry.path() / L"stat").wstring().c_str());
+        std::string stat((std::istreambuf_iterator<char>(statFile)), {});
+        const size_t afterName = stat.rfind(')');
+        if (afterName == std::string::npos) continue;
+        std::istringstream fields(stat.substr(afterName + 2));
+        std::string field;
+        double ticks = 0;
+        for (int index = 3; fields >> field; ++index) {
+            if (index == 14 || index == 15) ticks += std::atof(field.c_str());
+            if (index == 15) break;
+        }
+        return ticks / 100.0;  // the kernel's clock ticks
+    }
+    return -1;
+}
+
 void SaveScreen(const std::wstring& path) {
     HDC screen = GetDC(nullptr);
     const int width = GetSystemMetrics(SM_CXSCREEN);
@@ -158,9 +187,6 @@ std::wstring FreshFolder(const std::wstring& name) {
 }
 
 }  // namespace kelt::test
-
-#include <fstream>
-#include <sstream>
 
 namespace kelt::test {
 namespace {
@@ -301,8 +327,6 @@ std::vector<std::string> Simulator::WaitForReceived(size_t count,
 }
 
 }  // namespace kelt::test
-
-#include <commctrl.h>
 
 namespace kelt::test {
 

@@ -40,6 +40,11 @@ HWND OtherWindowOf(DWORD pid, const std::vector<HWND>& known);
 std::wstring ClassNameOf(HWND window);
 std::vector<HWND> ChildrenInOrder(HWND parent);
 
+// CPU seconds (user and system) of the Linux process that runs the named
+// Windows program, read from /proc: Wine does not report other processes'
+// times. Negative when no such process is found.
+double UnixCpuSeconds(const std::string& programName);
+
 // The whole screen as a 24-bit BMP file.
 void SaveScreen(const std::wstring& path);
 
