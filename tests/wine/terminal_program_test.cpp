@@ -355,3 +355,34 @@ TEST(TerminalProgram, QuitButtonAltQAndCloseBoxEndWithStatusOneAfterTheDrain) {
 
 }  // namespace
 }  // namespace kelt
+
+namespace kelt {
+namespace {
+
+TEST(TerminalProgram, AnInstrumentThatVanishesLeavesTheWindowRunningWithoutSpinning) {
+    constexpr int kVanishPort = 206;
+    test::Simulator sim(kVanishPort, L"--rate 5");
+    ASSERT_TRUE(sim.ready());
+    RunningTerminal terminal(L"term-vanish", kVanishPort);
+    ASSERT_NE(terminal.window(), nullptr);
+    ASSERT_TRUE(terminal.ListGrowsTo(3)) << "lines arrive before the instrument goes";
+    sim.Control("vanish 3");
+    Sleep(500);
+    const double before = test::UnixCpuSeconds("keltterm.exe");
+    Sleep(2000);
+    const double after = test::UnixCpuSeconds("keltterm.exe");
+    ASSERT_GE(before, 0.0);
+    std::printf("terminal CPU while the instrument is gone: %.1f %%\n", 100 * (after - before) / 2);
+    EXPECT_LT(100 * (after - before) / 2, 10.0);
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(terminal.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
+    Sleep(3000);  // the instrument is back on a new line the terminal does not hold
+    const LRESULT count = ListCount(terminal.list());
+    terminal.SendTyped(L"still here");
+    EXPECT_TRUE(terminal.ListGrowsTo(count + 1, 10s)) << "the window still takes a line to send";
+    PostMessageW(terminal.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(terminal.program().WaitExit(10s), 1u);
+}
+
+}  // namespace
+}  // namespace kelt
