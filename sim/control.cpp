@@ -123,7 +123,7 @@ std::string usage(std::string_view program) {
       << "  --burst N             send N lines in one write when the peer first opens\n"
       << "  --garbage SECONDS     send noise without CR when the peer first opens\n"
       << "  -h, --help            this text\n\n"
-      << "Control file commands: vanish SECONDS | rate R | no-cr on|off | burst N |\n"
+      << "Control file commands: vanish SECONDS | rate R | no-cr on|off | burst N | flood BYTES |\n"
       << "  garbage SECONDS | stall on|off | line TEXT | quit\n"
       << "Lines already in the control file at start are carried out too.\n"
       << "Exit status: 0 done, 1 runtime failure, 2 bad arguments.\n";
@@ -153,6 +153,9 @@ ParsedControl parseControl(std::string_view raw) {
     if (word == "vanish") { c.kind = ControlKind::Vanish; need(numberIn(arg, 0, 3600), "seconds"); }
     else if (word == "rate") { c.kind = ControlKind::Rate; need(parseRate(arg), "lines per second or max"); }
     else if (word == "garbage") { c.kind = ControlKind::Garbage; need(numberIn(arg, 0, 3600), "seconds"); }
+    // Noise without CR as fast as the peer reads it: hours of a wrong baud
+    // rate in seconds.
+    else if (word == "flood") { c.kind = ControlKind::Flood; need(numberIn(arg, 1, 1e9), "a byte count"); }
     else if (word == "burst") {
         c.kind = ControlKind::Burst;
         need(numberIn(arg, 1, 10000), "a line count");

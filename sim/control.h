@@ -41,7 +41,7 @@ struct ParsedOptions {
 ParsedOptions parseOptions(const std::vector<std::string_view>& args);
 std::string usage(std::string_view program);
 
-enum class ControlKind { None, Vanish, Rate, NoCr, Burst, Garbage, Stall, Line, Quit };
+enum class ControlKind { None, Vanish, Rate, NoCr, Burst, Garbage, Flood, Stall, Line, Quit };
 
 struct ControlCommand {
     ControlKind kind = ControlKind::None;

@@ -363,6 +363,9 @@ void Simulator::execute(const ControlCommand& c) {
             if (peerPresent_) garbageUntil_ = now_ + c.number;
             else pendingGarbage_ = c.number;
             break;
+        case ControlKind::Flood:
+            queue(garbageBytes(noise_, static_cast<std::size_t>(c.number)), "flood", false);
+            break;
         case ControlKind::Line: queue(c.text + std::string(kLineEnd), "verbatim"); break;
         case ControlKind::Quit: quit_ = true; break;
         case ControlKind::None: break;

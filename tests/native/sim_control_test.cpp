@@ -57,6 +57,8 @@ TEST(SimControlFile, EveryCommandAndItsArgument) {
     EXPECT_EQ(cmd("stall off").kind, ControlKind::Stall);
     EXPECT_EQ(cmd("burst 5").number, 5.0);
     EXPECT_EQ(cmd("garbage 0.5").kind, ControlKind::Garbage);
+    EXPECT_EQ(cmd("flood 3456000").kind, ControlKind::Flood);
+    EXPECT_EQ(cmd("flood 3456000").number, 3456000.0);
     EXPECT_EQ(cmd("  quit \r").kind, ControlKind::Quit) << "stray blanks and a CR from a DOS editor";
     EXPECT_EQ(cmd("# comment").kind, ControlKind::None);
     EXPECT_EQ(cmd("line 50.00,400,250.0,12.50,50,400,30.0,50.000").text, "50.00,400,250.0,12.50,50,400,30.0,50.000");
@@ -64,7 +66,7 @@ TEST(SimControlFile, EveryCommandAndItsArgument) {
     EXPECT_EQ(cmd("line").text, "");
 
     for (std::string_view bad : {"vanish", "vanish soon", "rate -2", "no-cr yes", "stall", "burst 0", "burst 1.5",
-                                 "garbage", "quit now", "explode"}) {
+                                 "garbage", "flood", "flood 0", "quit now", "explode"}) {
         EXPECT_NE(parseControl(bad).error, "") << bad;
     }
 }

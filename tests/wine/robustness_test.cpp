@@ -158,3 +158,46 @@ TEST(Endurance, FullRateStreamWithTheSlidersMovedEverySecondLosesNoCommand) {
 
 }  // namespace
 }  // namespace kelt
+
+namespace kelt {
+namespace {
+
+// A wrong baud rate: noise without CR, fed as fast as the panel reads it.
+// 3,456,000 bytes are an hour of the 9600-baud line (KELT_FLOOD_BYTES).
+TEST(Endurance, NoiseWithoutCrKeepsThePanelsMemoryBoundedAndGoodLinesComeBack) {
+    const int bytes = EnvironmentNumber("KELT_FLOOD_BYTES", 3456000);
+    test::Simulator sim(15, L"--rate 0 --log-tx");
+    test::RunningProgram panel(test::BuildPath(L"keltpanel.exe"), test::FreshFolder(L"noise-flood"));
+    HWND window = test::WaitForWindow(panel.pid(), kPanelCaption, 60s);
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(sim.WaitForReceived(10, 10s).size(), 10u);
+    Sleep(1000);
+    const Usage start = UsageOf(panel.pid());
+    const double cpuBefore = test::UnixCpuSeconds("keltpanel.exe");
+    const auto began = std::chrono::steady_clock::now();
+    sim.Control("flood " + std::to_string(bytes));
+    // Measurement lines queue behind the noise. A read of more than 64
+    // bytes frames nothing, so lines show again once reads are small.
+    sim.Control("rate 5");
+    Usage peak = start;
+    const std::wstring lastGoodLine(L"50.00");
+    bool shown = false;
+    while (!shown && std::chrono::steady_clock::now() - began < 300s) {
+        Sleep(1000);
+        peak.memory = std::max(peak.memory, UsageOf(panel.pid()).memory);
+        shown = test::ItemText(window, id::MeasFreqBox) == lastGoodLine;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    const double cpu = 100 * (test::UnixCpuSeconds("keltpanel.exe") - cpuBefore) / seconds;
+    std::printf("noise flood of %d bytes: taken in %.0f s, memory %zu -> peak %zu bytes, "
+                "resident %.1f MiB at the end, panel CPU %.1f %%\n",
+                bytes, seconds, static_cast<size_t>(start.memory), static_cast<size_t>(peak.memory),
+                test::UnixResidentBytes("keltpanel.exe") / (1 << 20), cpu);
+    EXPECT_TRUE(shown) << "good lines after the noise are shown again";
+    EXPECT_LT(peak.memory, start.memory + (2u << 20)) << "the receive buffer stays capped";
+    test::Click(window, id::QuitButton);
+    EXPECT_EQ(panel.WaitExit(10s), 0u);
+}
+
+}  // namespace
+}  // namespace kelt

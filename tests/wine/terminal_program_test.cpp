@@ -386,3 +386,42 @@ TEST(TerminalProgram, AnInstrumentThatVanishesLeavesTheWindowRunningWithoutSpinn
 
 }  // namespace
 }  // namespace kelt
+
+
+namespace kelt {
+namespace {
+
+// The terminal keeps incoming text without CR until a CR comes, as it
+// should: an hour of noise at 9600 baud is 3,456,000 bytes of it.
+TEST(TerminalProgram, AnHourOfNoiseWithoutCrIsKeptAndTheWindowGoesOn) {
+    constexpr int kNoisePort = 207;
+    test::Simulator sim(kNoisePort, L"--rate 0");
+    ASSERT_TRUE(sim.ready());
+    RunningTerminal terminal(L"term-noise", kNoisePort);
+    ASSERT_NE(terminal.window(), nullptr);
+    auto memory = [] { return test::UnixResidentBytes("keltterm.exe"); };
+    Sleep(500);
+    const double before = memory();
+    sim.Control("flood 3456000");
+    sim.Control("line END");
+    const LRESULT lines = ListCount(terminal.list());
+    double peak = before;
+    const auto deadline = Clock::now() + 120s;
+    while (ListCount(terminal.list()) <= lines && Clock::now() < deadline) {
+        peak = std::max(peak, memory());
+        Sleep(250);
+    }
+    EXPECT_GT(ListCount(terminal.list()), lines) << "the CR after the noise ends its line";
+    const double after = memory();
+    std::printf("terminal resident memory: %.1f MiB before, peak %.1f MiB during an hour of noise, "
+                "%.1f MiB once its CR came\n",
+                before / (1 << 20), peak / (1 << 20), after / (1 << 20));
+    EXPECT_GT(before, 0.0);
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(terminal.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
+    PostMessageW(terminal.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(terminal.program().WaitExit(15s), 1u);
+}
+
+}  // namespace
+}  // namespace kelt

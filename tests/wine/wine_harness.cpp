@@ -120,30 +120,50 @@ std::vector<HWND> ChildrenInOrder(HWND parent) {
     return children;
 }
 
-double UnixCpuSeconds(const std::string& programName) {
+namespace {
+
+// The /proc folder of the Linux process that runs the named Windows program.
+std::filesystem::path UnixProcessOf(const std::string& programName) {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(L"Z:\\proc", error)) {
         const std::wstring pid = entry.path().filename().wstring();
         if (pid.empty() || pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
         std::ifstream cmdline((entry.path() / L"cmdline").wstring().c_str(), std::ios::binary);
         const std::string command((std::istreambuf_iterator<char>(cmdline)), {});
-        if (command.find(programName) == std::string::npos ||
-            command.find("wine_tests") != std::string::npos)
-            continue;
-        std::ifstream statFile((entry.path() / L"stat").wstring().c_str());
-        std::string stat((std::istreambuf_iterator<char>(statFile)), {});
-        const size_t afterName = stat.rfind(')');
-        if (afterName == std::string::npos) continue;
-        std::istringstream fields(stat.substr(afterName + 2));
-        std::string field;
-        double ticks = 0;
-        for (int index = 3; fields >> field; ++index) {
-            if (index == 14 || index == 15) ticks += std::atof(field.c_str());
-            if (index == 15) break;
-        }
-        return ticks / 100.0;  // the kernel's clock ticks
+        if (command.find(programName) != std::string::npos &&
+            command.find("wine_tests") == std::string::npos)
+            return entry.path();
     }
-    return -1;
+    return {};
+}
+
+}  // namespace
+
+double UnixCpuSeconds(const std::string& programName) {
+    const std::filesystem::path process = UnixProcessOf(programName);
+    if (process.empty()) return -1;
+    std::ifstream statFile((process / L"stat").wstring().c_str());
+    const std::string stat((std::istreambuf_iterator<char>(statFile)), {});
+    const size_t afterName = stat.rfind(')');
+    if (afterName == std::string::npos) return -1;
+    std::istringstream fields(stat.substr(afterName + 2));
+    std::string field;
+    double ticks = 0;
+    for (int index = 3; fields >> field; ++index) {
+        if (index == 14 || index == 15) ticks += std::atof(field.c_str());
+        if (index == 15) break;
+    }
+    return ticks / 100.0;  // the kernel's clock ticks
+}
+
+double UnixResidentBytes(const std::string& programName) {
+    const std::filesystem::path process = UnixProcessOf(programName);
+    if (process.empty()) return 0;
+    std::ifstream status((process / L"status").wstring().c_str());
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return 1024.0 * std::atof(line.c_str() + 6);
+    return 0;
 }
 
 void SaveScreen(const std::wstring& path) {

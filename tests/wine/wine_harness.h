@@ -44,6 +44,8 @@ std::vector<HWND> ChildrenInOrder(HWND parent);
 // Windows program, read from /proc: Wine does not report other processes'
 // times. Negative when no such process is found.
 double UnixCpuSeconds(const std::string& programName);
+// Resident memory of that Linux process in bytes (VmRSS), or 0.
+double UnixResidentBytes(const std::string& programName);
 
 // The whole screen as a 24-bit BMP file.
 void SaveScreen(const std::wstring& path);
