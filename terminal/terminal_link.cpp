@@ -6,14 +6,13 @@
 #include "platform/serial_line.h"
 #include "platform/text.h"
 #include "terminal/line_framing.h"
+#include "terminal/receive_loop.h"
 #include "terminal/terminal_rules.h"
 #include "terminal/terminal_window.h"
 
 namespace kelt::term {
 namespace {
 
-// The receiver's pause when nothing is queued (or a line is being sent).
-constexpr DWORD kIdlePassMs = 100;
 // The receiver notices the stop flag within one idle pass; give it a few.
 constexpr DWORD kReceiverStopWaitMs = 1000;
 // Releasing the receiver's handle is retried, but not for ever.
@@ -72,27 +71,44 @@ int SendLine(TerminalState& state, std::string_view text) {
     return textSent && endSent ? 0 : 1;
 }
 
-void ReceiveLoop(TerminalState& state, HWND window) {
-    LineFraming framing;
-    std::string chunk;
-    while (state.termStopReceiver.load() == 0) {
+namespace {
+
+class WindowsTerminalPort : public TerminalPort {
+public:
+    explicit WindowsTerminalPort(HANDLE port) : port_(port) {}
+    std::string ReadWaiting() override {
         DWORD lineErrors = 0;
-        const DWORD reported = QueuedBytes(state.termPort.get(), lineErrors);
+        const DWORD reported = QueuedBytes(port_, lineErrors);
         const DWORD queued = BytesToRead(lineErrors, reported);
-        if (queued == 0 || state.termSending.load() != 0) {
-            Sleep(kIdlePassMs);
-            continue;
-        }
-        chunk.resize(queued);
+        if (queued == 0) return {};
+        std::string bytes(queued, '\0');
         DWORD got = 0;
-        if (!ReadFile(state.termPort.get(), chunk.data(), queued, &got, nullptr) || got == 0) {
-            Sleep(kIdlePassMs);  // a port that fails every read must not spin
-            continue;
-        }
-        // Straight on to the next pass: a busy line is read as fast as it fills.
-        for (std::string& line : framing.Feed(std::string_view(chunk.data(), got)))
-            ShowIncomingLine(state, window, line);
+        if (!ReadFile(port_, bytes.data(), queued, &got, nullptr)) return {};
+        bytes.resize(got);
+        return bytes;
     }
+
+private:
+    HANDLE port_;
+};
+
+class WindowLineSink : public LineSink {
+public:
+    WindowLineSink(TerminalState& state, HWND window) : state_(state), window_(window) {}
+    void ShowLine(std::string line) override { ShowIncomingLine(state_, window_, line); }
+
+private:
+    TerminalState& state_;
+    HWND window_;
+};
+
+}  // namespace
+
+void ReceiveLoop(TerminalState& state, HWND window) {
+    WindowsTerminalPort port(state.termPort.get());
+    WindowLineSink sink(state, window);
+    TerminalReceiveLoop(state.termStopReceiver, state.termSending, port, sink,
+                        [](int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); });
 }
 
 bool StartReceiver(TerminalState& state) {
