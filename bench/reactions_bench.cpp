@@ -28,7 +28,8 @@ public:
 class NullLink : public kelt::Link {
 public:
     void Send(const std::string& line) override { benchmark::DoNotOptimize(line.data()); }
-    void Pause(int) override {}
+    Clock::time_point Now() override { return {}; }
+    void SleepUntil(Clock::time_point) override {}
 };
 
 void LevelSliderReaction(benchmark::State& run) {

@@ -16,6 +16,7 @@ add_library(keltplatform STATIC
   platform/window.cpp
   platform/dialog_template.cpp
   platform/serial_line.cpp
+  platform/sleep.cpp
 )
 target_link_libraries(keltplatform PUBLIC keltcore user32 gdi32 comctl32 comdlg32)
 target_compile_definitions(keltplatform PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX

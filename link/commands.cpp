@@ -11,6 +11,8 @@ namespace {
 
 constexpr int kInstrumentReadyMs = 3000;
 constexpr int kSplashStepMs = 250;
+constexpr int kSplashLastPosition = 110;   // 12 steps of 10 over a bar of 0..90
+constexpr int kSplashCloseAllowanceMs = 20;  // a few ms under Wine; more on a slow desktop
 constexpr int kUnitPauseMs = 200;
 constexpr int kValuePauseMs = 100;
 constexpr int kAutoPauseMs = 200;
@@ -151,12 +153,17 @@ int UnitOptionFor(std::string_view unitCode) {
     return id::FeetOption;
 }
 
-void UpdatingDialog(PanelView& view, Link& link) {
+void UpdatingDialog(PanelView& view, Link& link, Link::Clock::time_point start) {
     view.OpenUpdating();
     view.SetUpdatingProgress(0);
-    for (int position = 0; position <= 110; position += 10) {
+    auto deadline = start;
+    for (int position = 0; position <= kSplashLastPosition; position += 10) {
         view.SetUpdatingProgress(position);
-        link.Pause(kSplashStepMs);
+        deadline += std::chrono::milliseconds(kSplashStepMs);
+        // The window comes down inside the last step, so that taking it down
+        // is part of the instrument's 3 s, not on top of them.
+        const bool last = position == kSplashLastPosition;
+        link.SleepUntil(last ? deadline - std::chrono::milliseconds(kSplashCloseAllowanceMs) : deadline);
     }
     view.CloseUpdating();
 }
@@ -164,10 +171,11 @@ void UpdatingDialog(PanelView& view, Link& link) {
 void SendAllSettings(PanelState& state, PanelView& view, Link& link) {
     state.linkBusy = 1;
     SendCommand(link, "~~~");
-    if (state.portReselect == 0)
-        UpdatingDialog(view, link);
-    else
-        link.Pause(kInstrumentReadyMs);
+    // The instrument's 3 s count from the "~~~": the splash paints within
+    // them, never on top of them.
+    const Link::Clock::time_point ready = link.Now();
+    if (state.portReselect == 0) UpdatingDialog(view, link, ready);
+    link.SleepUntil(ready + std::chrono::milliseconds(kInstrumentReadyMs));
     ApplyDepthUnit(state, view, link);
     state.linkBusy = 1;
     ApplyBottomEcho(state, view, link);

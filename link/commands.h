@@ -22,8 +22,9 @@ inline constexpr std::string_view kUnitMeters = "cm";
 std::string_view DepthLabelFor(std::string_view unitCode);
 int UnitOptionFor(std::string_view unitCode);
 
-// The "Updating" splash: 12 steps of 250 ms over a bar of range 0..90.
-void UpdatingDialog(PanelView& view, Link& link);
+// The "Updating" splash: 12 steps of 250 ms over a bar of range 0..90, the
+// steps counted from `start` so that painting them takes nothing extra.
+void UpdatingDialog(PanelView& view, Link& link, Link::Clock::time_point start);
 
 // Applies the whole settings record to the controls and uploads it to the
 // instrument as one paced sequence of command lines (about 4 s).

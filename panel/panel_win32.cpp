@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "link/serial_port.h"
+#include "platform/sleep.h"
 #include "platform/window.h"
 
 namespace kelt {
@@ -46,6 +47,8 @@ void PortLink::Send(const std::string& line) {
     PortChannelOf(state_.portFileNo).Write(line + "\r\n");
 }
 
-void PortLink::Pause(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
+Link::Clock::time_point PortLink::Now() { return Clock::now(); }
+
+void PortLink::SleepUntil(Clock::time_point deadline) { platform::SleepUntil(deadline); }
 
 }  // namespace kelt

@@ -34,12 +34,13 @@ private:
 };
 
 // Commands go out through the port channel of portFileNo, each with its
-// CR LF in one write; pauses are real sleeps.
+// CR LF in one write; pauses sleep to their deadlines on the steady clock.
 class PortLink : public Link {
 public:
     explicit PortLink(const PanelState& state) : state_(state) {}
     void Send(const std::string& line) override;
-    void Pause(int milliseconds) override;
+    Clock::time_point Now() override;
+    void SleepUntil(Clock::time_point deadline) override;
 
 private:
     const PanelState& state_;

@@ -4,6 +4,7 @@
 // implements them over the panel window and the serial port, the tests over
 // memory and a fake clock.
 
+#include <chrono>
 #include <string>
 
 namespace kelt {
@@ -28,11 +29,19 @@ struct PanelView {
 
 // What a reaction may do to the line.
 struct Link {
+    using Clock = std::chrono::steady_clock;
+
     virtual ~Link() = default;
     // One command line: word and value, without the CR LF the link adds.
     // Fire and forget: a failed write is not reported.
     virtual void Send(const std::string& line) = 0;
-    virtual void Pause(int milliseconds) = 0;
+    // The line's clock. Pauses are deadlines on it, so whatever happens
+    // during a pause (painting the splash) comes out of the pause instead of
+    // adding to it; a pause is never shorter than asked.
+    virtual Clock::time_point Now() = 0;
+    virtual void SleepUntil(Clock::time_point deadline) = 0;
+
+    void Pause(int milliseconds) { SleepUntil(Now() + std::chrono::milliseconds(milliseconds)); }
 };
 
 }  // namespace kelt

@@ -1,6 +1,8 @@
 #pragma once
 // Stand-ins for the panel's controls and the line: memory and a fake clock.
 
+#include <algorithm>
+#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
@@ -37,13 +39,20 @@ struct SentLine {
     int atMs;
 };
 
+// A fake clock that moves only when the code under test sleeps or when a
+// test says that some work took time (Spend).
 class RecordingLink : public Link {
 public:
     std::vector<SentLine> sent;
     int nowMs = 0;
 
     void Send(const std::string& line) override { sent.push_back({line, nowMs}); }
-    void Pause(int milliseconds) override { nowMs += milliseconds; }
+    Clock::time_point Now() override { return Clock::time_point(std::chrono::milliseconds(nowMs)); }
+    void SleepUntil(Clock::time_point deadline) override {
+        const auto at = std::chrono::duration_cast<std::chrono::milliseconds>(deadline.time_since_epoch());
+        nowMs = std::max(nowMs, static_cast<int>(at.count()));
+    }
+    void Spend(int milliseconds) { nowMs += milliseconds; }
 
     std::vector<std::string> Lines() const {
         std::vector<std::string> lines;

@@ -106,6 +106,94 @@ TEST(SendAllSettings, SplashOrPlainWaitAfterTheOpening) {
     EXPECT_EQ(afterPortChange.link.sent.at(1).atMs, 3000);
 }
 
+// A splash that takes time to build, paint and take down, as a real one
+// does, and the busy flag as the reader would see it at each send.
+class SlowSplashView : public test::RecordingView {
+public:
+    explicit SlowSplashView(test::RecordingLink& link) : link_(link) {}
+    void OpenUpdating() override { test::RecordingView::OpenUpdating(); link_.Spend(40); }
+    void SetUpdatingProgress(int p) override {
+        test::RecordingView::SetUpdatingProgress(p);
+        stepsAtMs.push_back(link_.nowMs);
+        link_.Spend(6);
+    }
+    void CloseUpdating() override {
+        test::RecordingView::CloseUpdating();
+        link_.Spend(12);
+        closedAtMs = link_.nowMs;
+    }
+    std::vector<int> stepsAtMs;
+    int closedAtMs = -1;
+
+private:
+    test::RecordingLink& link_;
+};
+
+class BusyWatchingLink : public test::RecordingLink {
+public:
+    explicit BusyWatchingLink(const PanelState& state) : state_(state) {}
+    void Send(const std::string& line) override {
+        test::RecordingLink::Send(line);
+        busyAtSend.push_back(state_.linkBusy);
+    }
+    std::vector<int> busyAtSend;
+
+private:
+    const PanelState& state_;
+};
+
+TEST(SendAllSettings, PausesAreDeadlinesSoTheSplashsPaintingAddsNothing) {
+    PanelState state;
+    Defaults(state);
+    test::RecordingLink link;
+    link.nowMs = 1000;
+    SlowSplashView view(link);
+    SendAllSettings(state, view, link);
+    std::vector<int> times;
+    for (const auto& s : link.sent) times.push_back(s.atMs - 1000);
+    EXPECT_EQ(times, (std::vector<int>{0, 3000, 3200, 3300, 3400, 3500, 3600, 3700, 3900, 4100}))
+        << "the instrument's 3 s count from the \"~~~\", painting included";
+    ASSERT_EQ(view.stepsAtMs.size(), 13u);
+    // Position 0 shows at once (after the 40 ms of building the window) and
+    // starts the first step; step k of 12 shows when step k-1's 250 ms are
+    // over, counted from the "~~~".
+    EXPECT_EQ(view.stepsAtMs[0], 1040);
+    EXPECT_EQ(view.stepsAtMs[1], 1046);
+    for (size_t k = 2; k < view.stepsAtMs.size(); ++k)
+        EXPECT_EQ(view.stepsAtMs[k], 1000 + 250 * static_cast<int>(k - 1)) << k;
+    EXPECT_LE(view.closedAtMs, 1000 + 3000) << "taken down inside the 3 s";
+    EXPECT_GE(view.closedAtMs, 1000 + 2980);
+}
+
+TEST(SendAllSettings, APauseIsNeverShortenedByWorkBeforeIt) {
+    PanelState state;
+    Defaults(state);
+    state.autoFreqFlagText = "0";
+    state.freqText = "50";
+    state.portReselect = 1;  // no splash: a plain wait
+    test::RecordingLink link;
+    test::RecordingView view;
+    SendAllSettings(state, view, link);
+    for (size_t i = 1; i < link.sent.size(); ++i)
+        EXPECT_GE(link.sent[i].atMs - link.sent[i - 1].atMs, 100) << link.sent[i].line;
+    EXPECT_EQ(link.sent.at(1).atMs - link.sent.at(0).atMs, 3000);
+}
+
+TEST(SendAllSettings, BusyIsRaisedAtEverySendAndLoweredAfterTheLast) {
+    PanelState state;
+    Defaults(state);
+    state.fishEchoFlagText = "1";
+    state.autoWidthFlagText = "0";
+    state.widthText = "250";
+    BusyWatchingLink link(state);
+    test::RecordingView view;
+    SendAllSettings(state, view, link);
+    ASSERT_EQ(link.busyAtSend.size(), 11u);
+    for (size_t i = 0; i < link.busyAtSend.size(); ++i)
+        EXPECT_EQ(link.busyAtSend[i], 1) << link.sent[i].line;
+    EXPECT_EQ(state.linkBusy, 0);
+}
+
 TEST(SendAllSettings, DepthsRoundHalfEvenAndStayInRange) {
     const std::pair<const char*, const char*> cases[] = {
         {"0.44", "d5"}, {"1.25", "d12"}, {"600", "d5000"}, {"0.5", "d5"}, {"", "d5"}, {"abc", "d5"}};

@@ -5,20 +5,25 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <vector>
 
 #include "link/commands.h"
 #include "panel/control_ids.h"
 #include "panel/main_panel.h"
 #include "panel/panel_win32.h"
+#include "platform/sleep.h"
 #include "wine_harness.h"
 
 namespace kelt {
 namespace {
 
+// The real clock and the real sleep, no line.
 class SleepingLink : public Link {
 public:
     void Send(const std::string&) override {}
-    void Pause(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }
+    Clock::time_point Now() override { return Clock::now(); }
+    void SleepUntil(Clock::time_point deadline) override { platform::SleepUntil(deadline); }
 };
 
 class UpdatingSplash : public ::testing::Test {
@@ -79,15 +84,42 @@ TEST_F(UpdatingSplash, SitsOnThePanelWithPictureAndBarForThreeSeconds) {
     EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 90) << "full from 90 on";
 }
 
-TEST_F(UpdatingSplash, TwelveStepsTakeThreeSeconds) {
-    Win32PanelView view(panel_, state_);
+// The real splash, with the moment each of its steps is shown and the
+// moment it is gone.
+class TimedView : public Win32PanelView {
+public:
+    using Win32PanelView::Win32PanelView;
+    void SetUpdatingProgress(int position) override {
+        Win32PanelView::SetUpdatingProgress(position);
+        shown.push_back(std::chrono::steady_clock::now());
+    }
+    void CloseUpdating() override {
+        Win32PanelView::CloseUpdating();
+        closed = std::chrono::steady_clock::now();
+    }
+    std::vector<std::chrono::steady_clock::time_point> shown;
+    std::chrono::steady_clock::time_point closed;
+};
+
+TEST_F(UpdatingSplash, StepsKeepTheirDeadlinesSoPaintingTakesNothingExtra) {
+    TimedView view(panel_, state_);
     SleepingLink link;
     const auto start = std::chrono::steady_clock::now();
-    UpdatingDialog(view, link);
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          std::chrono::steady_clock::now() - start).count();
-    EXPECT_GE(took, 3000);
-    EXPECT_LT(took, 3150) << "creating and painting the splash must not add to the wait";
+    UpdatingDialog(view, link, start);
+    using ms = std::chrono::duration<double, std::milli>;
+    ASSERT_EQ(view.shown.size(), 13u) << "position 0 once more, then the 12 steps";
+    // Step k (k = 1..12) is shown when step k-1's 250 ms are over: never
+    // sooner, and late only by the time one step takes to paint.
+    for (size_t k = 2; k < view.shown.size(); ++k) {
+        const double at = ms(view.shown[k] - start).count();
+        EXPECT_GE(at, 250.0 * static_cast<double>(k - 1)) << "step " << k;
+        EXPECT_LT(at, 250.0 * static_cast<double>(k - 1) + 60) << "step " << k;
+    }
+    const double gone = ms(view.closed - start).count();
+    EXPECT_GE(gone, 2980.0) << "the last step shows for most of its 250 ms";
+    EXPECT_LE(gone, 3000.0 + 30) << "taken down within the 3 s, whatever the painting took";
+    std::printf("splash: last step shown at %.1f ms, gone at %.1f ms\n",
+                ms(view.shown.back() - start).count(), gone);
 }
 
 }  // namespace
