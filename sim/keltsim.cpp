@@ -282,6 +282,9 @@ void Simulator::readPeer() {
     for (;;) {
         const ssize_t n = ::read(pty_->master.get(), buf, sizeof buf);
         if (n <= 0) break;  // EAGAIN: drained; EIO: the peer has gone
+        // Every byte as it came, so that a stray byte or a wrong line end
+        // shows even where the line framing forgives it.
+        log_.write(log_.event("read").text("hex", hexBytes(std::string_view(buf, static_cast<std::size_t>(n)))));
         for (const RxLine& rx : splitter_.feed(std::string_view(buf, static_cast<std::size_t>(n)))) handleLine(rx);
     }
 }

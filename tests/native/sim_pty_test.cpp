@@ -45,6 +45,17 @@ std::string slurp(const std::string& path) {
     return s.str();
 }
 
+// The hex of every "read" event of a log, joined: the bytes as they came.
+std::string ReadHex(const std::string& events) {
+    std::string hex;
+    const std::string marker = "\"event\":\"read\"";
+    for (size_t at = events.find(marker); at != std::string::npos; at = events.find(marker, at + 1)) {
+        const size_t start = events.find("\"hex\":\"", at) + 7;
+        hex += events.substr(start, events.find('"', start) - start);
+    }
+    return hex;
+}
+
 class Fd {
 public:
     explicit Fd(int fd) : fd_(fd) {}
@@ -157,6 +168,7 @@ TEST(SimProcess, AnswersThePanelOnAPtyAndLogsWhatItHeard) {
                   std::string::npos) << events;
         EXPECT_NE(events.find("\"line\":\" \",\"hex\":\"200d0a\",\"cmd\":\"measure\""), std::string::npos) << events;
         EXPECT_NE(events.find("\"mono\":"), std::string::npos);
+        EXPECT_EQ(ReadHex(events), "643132330d0a200d0a") << "every byte received, in order";
     }
     EXPECT_TRUE(waitFor([&] { return slurp(log).find("\"event\":\"close\"") != std::string::npos; }));
 

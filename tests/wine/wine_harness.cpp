@@ -329,10 +329,33 @@ std::vector<SimEvent> Simulator::Events() const {
 }
 
 std::vector<std::string> Simulator::ReceivedLines() const {
+    // Framed strictly at CR LF, unlike the instrument: a lone CR or LF, or a
+    // stray byte between commands, stays in a line and fails the comparison.
+    const std::string bytes = ReceivedBytes();
     std::vector<std::string> lines;
-    for (const SimEvent& event : Events())
-        if (event.event == "rx") lines.push_back(event.line);
+    size_t start = 0;
+    for (size_t end = bytes.find("\r\n"); end != std::string::npos; end = bytes.find("\r\n", start)) {
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 2;
+    }
     return lines;
+}
+
+std::string Simulator::ReceivedBytes() const {
+    std::string bytes;
+    for (const SimEvent& event : Events()) {
+        if (event.event != "read") continue;
+        const std::string hex = JsonText(event.raw, "hex");
+        for (size_t i = 0; i + 1 < hex.size(); i += 2)
+            bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    }
+    return bytes;
+}
+
+std::string CommandBytes(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + "\r\n";
+    return bytes;
 }
 
 std::vector<std::string> Simulator::WaitForReceived(size_t count,

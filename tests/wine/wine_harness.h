@@ -65,6 +65,9 @@ struct SimEvent {
     std::string raw;    // the whole JSON object
 };
 
+// The bytes of command lines as the panel must write them: each line, CR LF.
+std::string CommandBytes(const std::vector<std::string>& lines);
+
 // The instrument simulator on a pty mapped as COMn of this Wine prefix.
 // It is a Linux program, started through Wine; it is told to quit through
 // its control file when the test ends.
@@ -78,7 +81,11 @@ public:
     bool ready() const { return ready_; }
     void Control(const std::string& command);
     std::vector<SimEvent> Events() const;
+    // The command lines received: the bytes split at each CR LF, so that a
+    // wrong line end or a stray byte shows as a line that differs.
     std::vector<std::string> ReceivedLines() const;
+    // Every byte the instrument received, in order, as it came off the line.
+    std::string ReceivedBytes() const;
     // Waits until at least count lines were received; returns them.
     std::vector<std::string> WaitForReceived(size_t count, std::chrono::milliseconds timeout) const;
     std::wstring logPath() const { return log_; }
