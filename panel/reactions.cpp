@@ -28,12 +28,19 @@ private:
     PanelState& state_;
 };
 
+// A depth box shows the steps the instrument gets, not the typed text's
+// own rounding: "5.45" is 54 steps (the double below 5.45 rounds down), so
+// the box must say "5.4", or a Quit would save "5.5" and the next start
+// would move the echo by itself.
+std::string DepthStepsText(std::int32_t steps) { return MaskedNumberText(StepsToDepth(steps), kDepthMask); }
+
 // The fish echo is never deeper than the bottom echo; it moves up first.
-void PullFishUpTo(PanelState& state, PanelView& view, Link& link, double shownDepth) {
+void PullFishUpToBottom(PanelState& state, PanelView& view, Link& link) {
     if (state.fishDepthSteps <= state.bottomDepthSteps) return;
     state.fishDepthSteps = state.bottomDepthSteps;
+    state.fishDepth = StepsToDepth(state.fishDepthSteps);
     view.SetSliderPos(id::FishDepthSlider, state.fishDepthSteps);
-    view.SetText(id::FishDepthEdit, MaskedNumberText(shownDepth, kDepthMask));
+    view.SetText(id::FishDepthEdit, DepthStepsText(state.fishDepthSteps));
     SendCommand(link, "D", state.fishDepthSteps);
 }
 
@@ -41,9 +48,8 @@ void BottomDepthSliderMoved(PanelState& state, PanelView& view, Link& link, int 
     LinkBusy busy(state);
     state.bottomDepthSteps = p;
     state.bottomDepth = StepsToDepth(p);
-    if (state.fishDepthSteps > state.bottomDepthSteps) state.fishDepth = state.bottomDepth;
-    PullFishUpTo(state, view, link, state.bottomDepth);
-    view.SetText(id::BottomDepthEdit, MaskedNumberText(state.bottomDepth, kDepthMask));
+    PullFishUpToBottom(state, view, link);
+    view.SetText(id::BottomDepthEdit, DepthStepsText(p));
     SendCommand(link, "d", p);
 }
 
@@ -55,7 +61,7 @@ void FishDepthSliderMoved(PanelState& state, PanelView& view, Link& link, int p)
         view.SetSliderPos(id::FishDepthSlider, state.fishDepthSteps);
     }
     state.fishDepth = StepsToDepth(state.fishDepthSteps);
-    view.SetText(id::FishDepthEdit, MaskedNumberText(state.fishDepth, kDepthMask));
+    view.SetText(id::FishDepthEdit, DepthStepsText(state.fishDepthSteps));
     SendCommand(link, "D", state.fishDepthSteps);
 }
 
@@ -105,7 +111,7 @@ void FishDepthEntered(PanelState& state, PanelView& view, Link& link, const std:
     state.fishDepthSteps = std::min(RoundHalfEven(10 * state.fishDepth), state.bottomDepthSteps);
     state.fishDepth = StepsToDepth(state.fishDepthSteps);
     view.SetSliderPos(id::FishDepthSlider, state.fishDepthSteps);
-    view.SetText(id::FishDepthEdit, MaskedNumberText(state.fishDepth, kDepthMask));
+    view.SetText(id::FishDepthEdit, DepthStepsText(state.fishDepthSteps));
     SendCommand(link, "D", state.fishDepthSteps);
 }
 
@@ -149,11 +155,11 @@ void WidthEntered(PanelState& state, PanelView& view, Link& link, const std::str
 
 void BottomDepthEntered(PanelState& state, PanelView& view, Link& link, const std::string& t) {
     LinkBusy busy(state);
-    state.bottomDepth = TypedDepth(t);
-    state.bottomDepthSteps = RoundHalfEven(10 * state.bottomDepth);
-    PullFishUpTo(state, view, link, state.bottomDepth);
+    state.bottomDepthSteps = RoundHalfEven(10 * TypedDepth(t));
+    state.bottomDepth = StepsToDepth(state.bottomDepthSteps);
+    PullFishUpToBottom(state, view, link);
     view.SetSliderPos(id::BottomDepthSlider, state.bottomDepthSteps);
-    view.SetText(id::BottomDepthEdit, MaskedNumberText(state.bottomDepth, kDepthMask));
+    view.SetText(id::BottomDepthEdit, DepthStepsText(state.bottomDepthSteps));
     SendCommand(link, "d", state.bottomDepthSteps);
 }
 

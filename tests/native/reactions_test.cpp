@@ -2,7 +2,12 @@
 
 #include "fakes.h"
 #include "panel/control_ids.h"
+#include "link/commands.h"
+#include "panel/conversions.h"
 #include "panel/reactions.h"
+#include "settings/settings_file.h"
+
+#include <cstdio>
 
 namespace kelt {
 namespace {
@@ -119,6 +124,51 @@ TEST(EnterInDepthBoxes, LimitsRoundingAndTheCoupling) {
     EXPECT_EQ(r.view.texts[id::FishDepthEdit], "30.0") << "shows the depth after the coupling";
     r.Type(id::BottomDepthEdit, "0.3");
     EXPECT_EQ(r.view.texts[id::BottomDepthEdit], ".5");
+}
+
+// Every two-decimal depth a technician may type: the box, the slider, the
+// command and the saved text say the same, and a restart sends it again.
+TEST(EnterInDepthBoxes, EveryTwoDecimalDepthShowsSendsAndSavesTheSameSteps) {
+    int mismatches = 0;
+    for (int hundredths = 50; hundredths <= 50000; ++hundredths) {
+        char typed[16];
+        std::snprintf(typed, sizeof typed, "%d.%02d", hundredths / 100, hundredths % 100);
+        Panel p;
+        p.state.fishDepthSteps = 5000;  // deeper than any bottom: pulled up each time
+        p.state.bottomDepthSteps = 5000;
+        p.Type(id::BottomDepthEdit, typed);
+        const int steps = p.view.sliders[id::BottomDepthSlider];
+        const std::string shown = p.view.texts[id::BottomDepthEdit];
+        const std::string command = "d" + std::to_string(steps);
+        const bool pulledUp = steps < 5000;
+        const bool agree = p.Sent().back() == command && p.state.bottomDepthSteps == steps &&
+                           RoundHalfEven(10 * ParseNumber(shown)) == steps &&
+                           (!pulledUp || (p.view.texts[id::FishDepthEdit] == shown &&
+                                          p.Sent().front() == "D" + std::to_string(steps)));
+
+        const std::string saved = SettingsFileToSave(p.state, p.view, "KELT_9R.ini");
+        PanelState restarted;
+        SetDefaultSettings(restarted);
+        ReadSettingsText(restarted, saved);
+        test::RecordingView view;
+        test::RecordingLink link;
+        SendAllSettings(restarted, view, link);
+        const bool restored = restarted.bottomDepthText == shown && link.Lines().at(2) == command;
+        if (!(agree && restored) && ++mismatches <= 5)
+            ADD_FAILURE() << typed << ": box '" << shown << "', slider " << steps << ", sent "
+                          << p.Sent().back() << ", after a restart " << link.Lines().at(2);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(EnterInDepthBoxes, TheWorkedExamplesKeepTheirTexts) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"10", "10.0"}, {"600", "500.0"}, {"0.3", ".5"}, {"12.25", "12.2"}, {"5.45", "5.4"}, {"8.05", "8.0"}};
+    for (const auto& [typed, shown] : cases) {
+        Panel p;
+        p.Type(id::BottomDepthEdit, typed);
+        EXPECT_EQ(p.view.texts[id::BottomDepthEdit], shown) << typed;
+    }
 }
 
 TEST(EnterInLevelBoxes, TypedMillivoltsShownAsTypedAndSentAsStep) {
