@@ -47,11 +47,13 @@ void ApplyMeasurement(PanelState& state, PanelView& view, const MeasurementTexts
     if (state.autoFreqChecked != 0) view.SetText(id::FreqSetEdit, setFreq);
     if (state.autoWidthChecked != 0) view.SetText(id::WidthSetEdit, setWidth);
     // After an upload the first few lines echo the bottom echo the instrument
-    // now uses; later ones leave the user's boxes alone.
+    // now uses; later ones leave the user's boxes alone. A line that lacks
+    // the field (a short line, a banner) must not empty the box: Quit saves
+    // it, and an empty setting would be lost at the next start.
     const std::int16_t countdown = state.readerCountdown;
     if (countdown != 0) {
-        view.SetText(id::BottomDepthEdit, bottomDepth);
-        view.SetText(id::BottomLevelEdit, bottomLevel);
+        if (!bottomDepth.empty()) view.SetText(id::BottomDepthEdit, bottomDepth);
+        if (!bottomLevel.empty()) view.SetText(id::BottomLevelEdit, bottomLevel);
         if (countdown > 0) --state.readerCountdown;
     }
 }

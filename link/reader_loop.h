@@ -48,7 +48,8 @@ int MeasurementLoop(const std::atomic<std::int32_t>& readerStop,
 // shows them. The measured pulse always shows; the set frequency and width
 // replace the stored settings every time but reach their boxes only while
 // "Auto" is ticked; the bottom echo's depth and level reach theirs only for
-// the countdown of lines after an upload (a negative countdown never ends).
+// the countdown of lines after an upload (a negative countdown never ends),
+// and an empty field leaves its box as it is.
 void ApplyMeasurement(PanelState& state, PanelView& view, const MeasurementTexts& texts);
 
 }  // namespace kelt

@@ -111,6 +111,24 @@ TEST(ApplyMeasurement, BottomEchoReachesItsBoxesForTheCountdownOfLines) {
     EXPECT_EQ(state.readerCountdown, -1);
 }
 
+TEST(ApplyMeasurement, AShortLineDuringTheCountdownKeepsTheStoredBottomEcho) {
+    PanelState state;
+    state.readerCountdown = 3;
+    test::RecordingView view;
+    view.texts[id::BottomDepthEdit] = "30";
+    view.texts[id::BottomLevelEdit] = "50.0";
+    ApplyMeasurement(state, view, SplitMeasurement("KELT9R,V1"));
+    ApplyMeasurement(state, view, SplitMeasurement("50.00,200,1000,12.0,49.5,210,12.3"));
+    EXPECT_EQ(view.texts[id::BottomDepthEdit], "12.3");
+    EXPECT_EQ(view.texts[id::BottomLevelEdit], "50.0") << "no eighth field: the box keeps its text";
+    EXPECT_EQ(state.readerCountdown, 1) << "both lines still count";
+    ApplyMeasurement(state, view, SplitMeasurement("50.00,200,1000,12.0,49.5,210,,45.67"));
+    EXPECT_EQ(view.texts[id::BottomDepthEdit], "12.3");
+    EXPECT_EQ(view.texts[id::BottomLevelEdit], "45.67");
+    EXPECT_EQ(view.texts[id::MeasFreqBox], "50.00") << "the rest of the line shows as ever";
+    EXPECT_EQ(state.readerCountdown, 0);
+}
+
 // The instrument's bytes and the window thread's mailbox, each behind the lock.
 struct LiveLine : ReaderPort, ReaderSink, Sleeper {
     std::mutex mutex;
