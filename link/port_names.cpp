@@ -4,7 +4,12 @@
 
 namespace kelt {
 
+bool LeavesThePortName(std::string_view portText) {
+    return portText.find_first_of("\\/") != std::string_view::npos;
+}
+
 std::string PortDeviceName(std::string_view portText) {
+    if (LeavesThePortName(portText)) return {};
     const bool allDigits =
         !portText.empty() && std::all_of(portText.begin(), portText.end(),
                                           [](char c) { return c >= '0' && c <= '9'; });

@@ -7,10 +7,15 @@
 
 namespace kelt {
 
+// True when a port text could lead the device name somewhere else: a
+// separator turns "COM1\..\NUL" into another device, or a file.
+bool LeavesThePortName(std::string_view portText);
+
 // "COM" + text. An all-digit text goes through the device namespace
 // ("\\.\COM15"), without which Windows finds COM10 and above only as file
 // names; any other text is passed as it stands, so that it can never reach
-// a file through the device namespace.
+// a file through the device namespace. A text with a path separator names
+// no device at all (an empty name, which never opens).
 std::string PortDeviceName(std::string_view portText);
 
 // "COMn" as listed in the port-selection dialog.

@@ -76,6 +76,7 @@ PortChannel& PortChannelOf(std::int32_t fileNo) {
 }
 
 platform::UniqueHandle OpenCommDevice(const std::string& deviceName) {
+    if (deviceName.empty()) return nullptr;  // a port text that names no device
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE raw = CreateFileW(platform::AnsiToWide(deviceName).c_str(),
                              GENERIC_READ | GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING,

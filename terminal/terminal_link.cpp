@@ -47,13 +47,13 @@ DWORD WINAPI ReceiverThread(void* parameter) {
 
 int OpenTerminalPort(TerminalState& state) {
     const std::wstring name = platform::AnsiToWide(PortDeviceName(state.termPortText));
+    if (name.empty()) return 0;  // the answer held a path separator
     platform::UniqueHandle port(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                             nullptr));
     if (!port || port.get() == INVALID_HANDLE_VALUE) return 0;
-    // The typed text is appended to the device name unchecked, so an answer
-    // like 1\..\C:\notes.txt walks out of the device names and opens a file.
-    // Only a character device can be the instrument's line.
+    // Whatever else reaches past the device names (a name Windows maps to
+    // a file), only a character device can be the instrument's line.
     if (GetFileType(port.get()) != FILE_TYPE_CHAR) return 0;
     platform::SetLine9600_8N1(port.get());
     // The largest queues the driver will give.

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "link/port_names.h"
+
 namespace kelt::term {
 
 // The program's title: 48 characters, blanks included, as the instrument's
@@ -42,8 +44,10 @@ inline constexpr std::uint32_t kWriteTimeoutConstantMs = 1000;
 inline constexpr std::uint32_t kWriteTimeoutPerByteMs = 2;
 
 // The typed number is used as typed: "3" names \\.\COM3, and nothing checks
-// that it is a number at all.
+// that it is a number at all. Only a path separator is refused (an empty
+// name, which never opens): "1\..\NUL" would reach another device.
 inline std::string PortDeviceName(std::string_view portText) {
+    if (LeavesThePortName(portText)) return {};
     return std::string("\\\\.\\COM").append(portText);
 }
 

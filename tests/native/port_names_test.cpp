@@ -10,7 +10,9 @@ TEST(PortDeviceName, DigitsGoThroughTheDeviceNamespaceAnythingElseStaysAsTyped) 
     EXPECT_EQ(PortDeviceName("15"), "\\\\.\\COM15");
     EXPECT_EQ(PortDeviceName(""), "COM");
     EXPECT_EQ(PortDeviceName("3.5"), "COM3.5");
-    EXPECT_EQ(PortDeviceName("1\\..\\x"), "COM1\\..\\x") << "never a path in the device namespace";
+    EXPECT_EQ(PortDeviceName("1\\..\\NUL"), "") << "a separator names no device at all";
+    EXPECT_EQ(PortDeviceName("1/../LPT1"), "");
+    EXPECT_EQ(PortDeviceName("\\"), "");
     EXPECT_EQ(PortDeviceName(" 3"), "COM 3");
 }
 

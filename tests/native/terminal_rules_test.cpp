@@ -13,6 +13,8 @@ TEST(TerminalRules, PortTextIsUsedAsTypedInDeviceNameAndCaption) {
     EXPECT_EQ(PortDeviceName("3"), "\\\\.\\COM3");
     EXPECT_EQ(PortDeviceName(""), "\\\\.\\COM");
     EXPECT_EQ(PortDeviceName(" 07x"), "\\\\.\\COM 07x");
+    EXPECT_EQ(PortDeviceName("1\\..\\NUL"), "") << "a separator names no device at all";
+    EXPECT_EQ(PortDeviceName("1/../LPT1"), "");
     EXPECT_EQ(WindowCaption("3"), "QMC KELT-9R Terminal Program.     V1.10            COM3");
     EXPECT_EQ(WindowCaption("12").size(), 48u + 6u + 2u);
     EXPECT_EQ(WindowCaption("").substr(48), "   COM");
