@@ -70,14 +70,14 @@ void OnInitDialog(HWND dialog, PanelState& state) {
 
 void OnOk(HWND dialog, PanelState& state) {
     state.commPortText = PortTextFromChoice(platform::GetItemTextAnsi(dialog, id::PortListCombo));
-    EndDialog(dialog, 0);
+    EndDialog(dialog, static_cast<INT_PTR>(PortChoice::Chosen));
 }
 
 void OnCancel(HWND dialog, PanelState& state) {
     if (state.portReselect == 0) ExitProcess(0);  // no port, no panel: nothing is saved
     state.commPortText = state.portInUseText;
     state.portOpen = RoundHalfEven(ParseNumber(state.commPortText));
-    EndDialog(dialog, 0);
+    EndDialog(dialog, static_cast<INT_PTR>(PortChoice::Cancelled));
 }
 
 void OnNcActivate(HWND, WPARAM active, PanelState& state) {
@@ -115,7 +115,7 @@ INT_PTR CALLBACK PortSelectCallback(HWND dialog, UINT message, WPARAM wParam, LP
     }
 }
 
-void PortSelectDialog(HWND owner, PanelState& state) {
+PortChoice PortSelectDialog(HWND owner, PanelState& state) {
     constexpr DWORD child = WS_CHILD | WS_VISIBLE;
     const platform::DialogTemplate dialogTemplate(
         {WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_NOFAILCREATE | DS_3DLOOK, 0, 355,
@@ -125,8 +125,11 @@ void PortSelectDialog(HWND owner, PanelState& state) {
          {child | WS_TABSTOP, 0, 115, 15, 50, 15, id::PortOkButton, L"BUTTON", L"OK"},
          {child | WS_TABSTOP, 0, 115, 35, 50, 15, id::PortCancelButton, L"BUTTON", L"CANCEL"},
          {child, 0, 15, 5, 70, 10, id::PortListLabel, L"STATIC", L"Available Comm. Ports"}});
-    DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialogTemplate.get(), owner,
-                            PortSelectCallback, reinterpret_cast<LPARAM>(&state));
+    const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialogTemplate.get(),
+                                                   owner, PortSelectCallback,
+                                                   reinterpret_cast<LPARAM>(&state));
+    return result == static_cast<INT_PTR>(PortChoice::Cancelled) ? PortChoice::Cancelled
+                                                                 : PortChoice::Chosen;
 }
 
 void SelectAndOpenPort(HWND owner, PanelState& state) {
@@ -141,8 +144,11 @@ void ChangePort(HWND owner, PanelState& state) {
     state.portReselect = 1;
     state.portOpen = 0;
     while (state.portOpen == 0) {
-        PortSelectDialog(owner, state);
+        const PortChoice choice = PortSelectDialog(owner, state);
         OpenPort(state);
+        // A failed choice may have left a port text that never opens ("7"
+        // gives ""); CANCEL must still let the user out of the dialog.
+        if (choice == PortChoice::Cancelled) break;
     }
     state.portInUseText = state.commPortText;
 }

@@ -7,9 +7,12 @@
 
 namespace kelt {
 
+// How the user left the dialog.
+enum class PortChoice { Chosen, Cancelled };
+
 // Runs the modal port-selection dialog owned by the panel. Its effects are
 // on commPortText and portOpen only, or it ends the program.
-void PortSelectDialog(HWND owner, PanelState& state);
+PortChoice PortSelectDialog(HWND owner, PanelState& state);
 
 INT_PTR CALLBACK PortSelectCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -18,7 +21,9 @@ INT_PTR CALLBACK PortSelectCallback(HWND dialog, UINT message, WPARAM wParam, LP
 void SelectAndOpenPort(HWND owner, PanelState& state);
 
 // The "Comm Port" command: the dialog always comes up at least once; the
-// port stays closed while it is up.
+// port stays closed while it is up. CANCEL reopens the port that was in use
+// once and ends the selection, even when that port does not open: the
+// panel then goes on without a port until the user picks one.
 void ChangePort(HWND owner, PanelState& state);
 
 }  // namespace kelt

@@ -173,6 +173,77 @@ TEST(PortSelection, CommPortMenuAlwaysAsksAndCancelRestoresThePort) {
     EXPECT_EQ(panel.WaitExit(10s), 0u);
 }
 
+// The port dialog through the menu: the combo's text set (when given) and
+// one of the buttons clicked; returns once that dialog is gone.
+bool AnswerPortDialog(DWORD pid, HWND panel, const wchar_t* typed, int button) {
+    HWND dialog = test::WaitForWindow(pid, kPortDialogCaption, 10s);
+    if (dialog == nullptr) return false;
+    if (typed != nullptr) SetWindowTextW(GetDlgItem(dialog, id::PortListCombo), typed);
+    test::Click(dialog, button);
+    if (!test::WaitUntil([&] { return !IsWindow(dialog); }, 10s)) return false;
+    // Once the panel has answered this, a dialog that the selection shows
+    // again already exists (created before anything else is handled, shown
+    // a little later).
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(panel, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0;
+}
+
+void MoveLevelSlider(HWND panel, int position) {
+    HWND slider = GetDlgItem(panel, id::BottomLevelSlider);
+    SendMessageW(slider, TBM_SETPOS, TRUE, position);
+    SendMessageW(panel, WM_VSCROLL, SB_THUMBPOSITION, reinterpret_cast<LPARAM>(slider));
+}
+
+// "7" (not "COM7") gives an empty port text, which never opens; the dialog
+// comes back holding it as the port in use. CANCEL must end the selection
+// all the same, with the instrument there or gone.
+void CancelAfterABadChoice(bool instrumentGone) {
+    test::Simulator com15(15, L"--rate 0");
+    ASSERT_TRUE(com15.ready());
+    test::RunningProgram panel(test::BuildPath(L"keltpanel.exe"),
+                               test::FreshFolder(instrumentGone ? L"port-trap-gone" : L"port-trap"));
+    HWND window = test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(com15.WaitForReceived(kDefaultUpload.size(), 8s), kDefaultUpload);
+    if (instrumentGone) com15.Control("vanish 600");
+
+    PostMessageW(window, WM_COMMAND, id::MenuCommPort, 0);
+    ASSERT_TRUE(AnswerPortDialog(panel.pid(), window, L"7", id::PortOkButton));
+    ASSERT_NE(test::ExistingWindow(panel.pid(), kPortDialogCaption), nullptr)
+        << "a port that does not open brings the dialog back";
+    ASSERT_TRUE(AnswerPortDialog(panel.pid(), window, nullptr, id::PortCancelButton));
+    EXPECT_EQ(test::ExistingWindow(panel.pid(), kPortDialogCaption), nullptr)
+        << "CANCEL ends the selection";
+
+    MoveLevelSlider(window, 100);  // no port: the write fails silently
+    if (instrumentGone) {
+        com15.Control("vanish 0");
+        ASSERT_TRUE(test::WaitUntil([&] {
+            for (const auto& event : com15.Events())
+                if (event.event == "return") return true;
+            return false;
+        }, 10s));
+    }
+    PostMessageW(window, WM_COMMAND, id::MenuCommPort, 0);
+    ASSERT_TRUE(AnswerPortDialog(panel.pid(), window, L"COM15", id::PortOkButton));
+    EXPECT_EQ(test::ExistingWindow(panel.pid(), kPortDialogCaption), nullptr);
+    MoveLevelSlider(window, 200);
+    Lines expected = kDefaultUpload;
+    expected.push_back("l200");
+    EXPECT_EQ(com15.WaitForReceived(expected.size(), 5s), expected)
+        << "nothing went out without a port; the chosen port works again";
+    test::Click(window, id::QuitButton);
+    EXPECT_EQ(panel.WaitExit(10s), 0u);
+}
+
+TEST(PortSelection, CancelAfterABadChoiceEndsTheSelectionAndThePanelGoesOn) {
+    CancelAfterABadChoice(false);
+}
+
+TEST(PortSelection, CancelAfterABadChoiceEndsTheSelectionWithTheInstrumentGone) {
+    CancelAfterABadChoice(true);
+}
+
 }  // namespace
 }  // namespace kelt
 

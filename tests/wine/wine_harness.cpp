@@ -48,13 +48,14 @@ struct WindowSearch {
     DWORD pid;
     const std::wstring* prefix;
     HWND found;
+    bool hiddenToo = false;
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
     auto* search = reinterpret_cast<WindowSearch*>(lParam);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
+    if (pid != search->pid || (!search->hiddenToo && !IsWindowVisible(window))) return TRUE;
     if (WindowText(window).rfind(*search->prefix, 0) != 0) return TRUE;
     search->found = window;
     return FALSE;
@@ -66,6 +67,12 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM lParam) {
     return TRUE;
 }
 }  // namespace
+
+HWND ExistingWindow(DWORD pid, const std::wstring& captionPrefix) {
+    WindowSearch search{pid, &captionPrefix, nullptr, true};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 HWND WaitForWindow(DWORD pid, const std::wstring& captionPrefix,
                    std::chrono::milliseconds timeout) {

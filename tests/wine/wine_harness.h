@@ -34,6 +34,10 @@ private:
 HWND WaitForWindow(DWORD pid, const std::wstring& captionPrefix,
                    std::chrono::milliseconds timeout);
 
+// A top-level window of the process whose caption starts with the prefix,
+// shown or not yet shown (a modal dialog is shown only once its loop idles).
+HWND ExistingWindow(DWORD pid, const std::wstring& captionPrefix);
+
 std::wstring WindowText(HWND window);
 // A visible top-level window of the process that is none of the known ones.
 HWND OtherWindowOf(DWORD pid, const std::vector<HWND>& known);
