@@ -105,16 +105,6 @@ void SetSliderRanges(HWND panel) {
     }
 }
 
-// Windows makes a checked auto radio button a tab stop; on this panel Tab
-// moves only between the setting boxes, so the unit options lose it again.
-void ClearOptionTabStops(HWND panel) {
-    for (int option : {id::FeetOption, id::FathomsOption, id::MetersOption}) {
-        HWND button = GetDlgItem(panel, option);
-        const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
-        if (style & WS_TABSTOP) SetWindowLongPtrW(button, GWL_STYLE, style & ~LONG_PTR{WS_TABSTOP});
-    }
-}
-
 INT_PTR CALLBACK PanelRoutingProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
     PanelContext* routing = PanelContextOf(panel);
     if (message == WM_INITDIALOG && routing == nullptr) {
@@ -145,6 +135,24 @@ bool IsPanelOrChild(HWND panel, HWND window) {
 }
 
 }  // namespace
+
+void ClearOptionTabStops(HWND panel) {
+    for (int option : {id::FeetOption, id::FathomsOption, id::MetersOption}) {
+        HWND button = GetDlgItem(panel, option);
+        const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+        if (style & WS_TABSTOP) SetWindowLongPtrW(button, GWL_STYLE, style & ~LONG_PTR{WS_TABSTOP});
+    }
+}
+
+void FocusASettingBox(HWND panel) {
+    HWND focus = GetFocus();
+    const bool inABox = focus != nullptr && IsChild(panel, focus) && IsWindowEnabled(focus) &&
+                        (GetWindowLongPtrW(focus, GWL_STYLE) & WS_TABSTOP) != 0;
+    if (inABox) return;
+    // The options are no tab stops, so the first tab stop is a setting box.
+    HWND first = GetNextDlgTabItem(panel, nullptr, FALSE);
+    if (first != nullptr) SendMessageW(panel, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+}
 
 PanelContext* PanelContextOf(HWND panel) {
     return reinterpret_cast<PanelContext*>(GetWindowLongPtrW(panel, DWLP_USER));
@@ -241,6 +249,7 @@ INT_PTR BuildMainPanel(HWND parent) {
     if (panel == nullptr) return 0;
     SendMessageW(panel, WM_INITDIALOG, 0, 0);
     ShowWindow(panel, SW_SHOW);
+    FocusASettingBox(panel);
     RunPanelLoop(panel);
     ShutDownPanel(state);
     return 0;

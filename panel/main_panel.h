@@ -42,4 +42,14 @@ void RunPanelLoop(HWND panel);
 
 PanelState* PanelStateOf(HWND panel);
 
+// Windows makes a checked auto radio button a tab stop again; on this panel
+// Tab moves only between the setting boxes, so each check of a unit option
+// is followed by this.
+void ClearOptionTabStops(HWND panel);
+
+// After an upload: unless the keyboard focus is already in an enabled
+// setting box, it goes to the first one in Tab order, never to a unit
+// option, where a stray arrow key would change the depth unit.
+void FocusASettingBox(HWND panel);
+
 }  // namespace kelt

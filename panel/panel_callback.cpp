@@ -74,7 +74,9 @@ void OnCommand(HWND panel, PanelContext& context, int id, int code) {
     switch (id) {
         case id::FeetOption:
         case id::FathomsOption:
-        case id::MetersOption: return OnUnitOption(state, view, link, id);
+        case id::MetersOption:
+            ClearOptionTabStops(panel);  // the click checked it, and made it a tab stop
+            return OnUnitOption(state, view, link, id);
         case id::FishEchoCheck: return OnFishEchoClicked(state, view, link);
         case id::AutoFreqCheck: return OnAutoFreqClicked(state, view, link);
         case id::AutoWidthCheck: return OnAutoWidthClicked(state, view, link);
@@ -82,8 +84,12 @@ void OnCommand(HWND panel, PanelContext& context, int id, int code) {
         case id::QuitButton:
             WriteSettingsFile(state, view, std::string(kSettingsFileName));
             return EndPanel(panel);
-        case id::ResetButton: return OnReset(state, view, link);
-        case id::MenuOpenFile: return OpenScriptFile(panel, state, view, link);
+        case id::ResetButton:
+            OnReset(state, view, link);
+            return FocusASettingBox(panel);
+        case id::MenuOpenFile:
+            OpenScriptFile(panel, state, view, link);
+            return FocusASettingBox(panel);
         case id::MenuSaveFile: return SaveScriptFile(panel, state, view);
         default: return;
     }

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include "link/serial_port.h"
+#include "panel/control_ids.h"
+#include "panel/main_panel.h"
 #include "platform/sleep.h"
 #include "platform/window.h"
 
@@ -20,6 +22,8 @@ void Win32PanelView::SetSliderPos(int id, int pos) {
 
 void Win32PanelView::SetCheck(int id, bool on) {
     SendDlgItemMessageW(panel_, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (id == id::FeetOption || id == id::FathomsOption || id == id::MetersOption)
+        ClearOptionTabStops(panel_);
 }
 
 bool Win32PanelView::GetCheck(int id) {

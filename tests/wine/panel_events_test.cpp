@@ -68,6 +68,56 @@ TEST(PanelEvents, ArrowKeysOnALevelSliderSendOneCommandPerNotification) {
     EXPECT_EQ(panel.program->WaitExit(10s), 0u);
 }
 
+// With the defaults the frequency, width and pulse boxes are disabled.
+const std::vector<int> kEnabledBoxesInTabOrder{id::BottomDepthEdit, id::BottomLevelEdit,
+                                               id::FishLevelEdit, id::FishDepthEdit};
+
+bool IsUnitOption(HWND control) {
+    const int id = GetDlgCtrlID(control);
+    return id == id::FeetOption || id == id::FathomsOption || id == id::MetersOption;
+}
+
+TEST(PanelEvents, AfterTheUploadTheFocusIsInASettingBoxAndTabNeverLandsOnAnOption) {
+    DrivenPanel panel(L"events-focus");
+    ASSERT_TRUE(panel.Start());
+    ASSERT_TRUE(test::WaitUntil([&] { return test::FocusOf(panel.window) != nullptr; }, 5s));
+    EXPECT_EQ(GetDlgCtrlID(test::FocusOf(panel.window)), id::BottomDepthEdit)
+        << "the first enabled box, not the checked unit option";
+    for (int option : {id::FeetOption, id::FathomsOption, id::MetersOption})
+        EXPECT_FALSE(GetWindowLongPtrW(GetDlgItem(panel.window, option), GWL_STYLE) & WS_TABSTOP);
+
+    // A stray arrow key where the focus is changes no unit.
+    for (WPARAM key : {VK_DOWN, VK_UP, VK_RIGHT}) {
+        PostMessageW(test::FocusOf(panel.window), WM_KEYDOWN, key, 1);
+        PostMessageW(test::FocusOf(panel.window), WM_KEYUP, key, 0xC0000001);
+    }
+    std::vector<int> visited;
+    for (size_t i = 0; i < kEnabledBoxesInTabOrder.size(); ++i) {
+        HWND from = test::FocusOf(panel.window);
+        PostMessageW(from, WM_KEYDOWN, VK_TAB, 1);
+        PostMessageW(from, WM_KEYUP, VK_TAB, 0xC0000001);
+        ASSERT_TRUE(test::WaitUntil([&] { return test::FocusOf(panel.window) != from; }, 5s));
+        visited.push_back(GetDlgCtrlID(test::FocusOf(panel.window)));
+    }
+    EXPECT_EQ(visited, (std::vector<int>{id::BottomLevelEdit, id::FishLevelEdit, id::FishDepthEdit,
+                                         id::BottomDepthEdit}));
+
+    // A click on an option checks it; Tab still goes to a box from there.
+    test::Click(panel.window, id::FathomsOption);
+    ASSERT_EQ(panel.After(10, 1), (Lines{"cF"}));
+    HWND from = test::FocusOf(panel.window);
+    PostMessageW(from, WM_KEYDOWN, VK_TAB, 1);
+    PostMessageW(from, WM_KEYUP, VK_TAB, 0xC0000001);
+    ASSERT_TRUE(test::WaitUntil([&] { return test::FocusOf(panel.window) != from; }, 5s));
+    EXPECT_FALSE(IsUnitOption(test::FocusOf(panel.window)));
+    EXPECT_FALSE(GetWindowLongPtrW(GetDlgItem(panel.window, id::FathomsOption), GWL_STYLE) & WS_TABSTOP);
+
+    test::Click(panel.window, id::RefreshButton);
+    EXPECT_EQ(panel.After(10, 3), (Lines{"cF", " ", " "})) << "no unit command from the keys";
+    test::Click(panel.window, id::QuitButton);
+    EXPECT_EQ(panel.program->WaitExit(10s), 0u);
+}
+
 TEST(PanelEvents, EnterCommitsOnlyTheFocusedBoxAndNeverClicksAButton) {
     DrivenPanel panel(L"events-enter");
     ASSERT_TRUE(panel.Start());

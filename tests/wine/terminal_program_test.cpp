@@ -39,13 +39,6 @@ HWND ChildOfClass(HWND parent, const std::wstring& className) {
     return nullptr;
 }
 
-HWND FocusOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
-}
-
 // A message to the program that gives up after a while: a window whose
 // thread hangs must fail the test, not hang it. -1 when it timed out.
 LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
@@ -149,7 +142,7 @@ TEST(TerminalProgram, PromptIsCentredAndAsksForUpTo255CharactersWithTheFocusOnIt
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(WindowText(edit), L"");
     EXPECT_EQ(Ask(edit, EM_GETLIMITTEXT), 255);
-    EXPECT_EQ(FocusOf(prompt), edit);
+    EXPECT_EQ(test::FocusOf(prompt), edit);
     HWND ok = GetDlgItem(prompt, IDOK);
     HWND cancel = GetDlgItem(prompt, IDCANCEL);
     EXPECT_EQ(WindowText(ok), L"OK");
@@ -209,7 +202,7 @@ TEST(TerminalProgram, OpensThePortAt9600_8N1AndShowsTheWindowWithTheTypedPortInI
     EXPECT_EQ(WindowText(terminal.window()), kTitle + L"   COM" + std::to_wstring(kWindowPort));
     EXPECT_EQ(ListCount(terminal.list()), 1);
     EXPECT_EQ(ListText(terminal.list(), 0), L"Data I/O window...");
-    EXPECT_EQ(FocusOf(terminal.window()), terminal.edit());
+    EXPECT_EQ(test::FocusOf(terminal.window()), terminal.edit());
     const bool lineSet = WaitUntil(
         [&] {
             const auto events = sim.Events();

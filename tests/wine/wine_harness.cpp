@@ -382,6 +382,13 @@ namespace kelt::test {
 
 std::wstring ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
 int SliderPos(HWND dialog, int id) {
     return static_cast<int>(SendDlgItemMessageW(dialog, id, TBM_GETPOS, 0, 0));
 }

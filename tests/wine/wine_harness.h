@@ -109,6 +109,8 @@ std::wstring ItemText(HWND dialog, int id);
 int SliderPos(HWND dialog, int id);
 bool IsChecked(HWND dialog, int id);
 bool IsEnabledItem(HWND dialog, int id);
+// The control with the keyboard focus in the thread that owns the window.
+HWND FocusOf(HWND window);
 std::vector<std::wstring> ComboItems(HWND combo);
 // Clicks a button as the user's mouse would, without waiting for the click
 // to be handled (it may open a modal dialog).
