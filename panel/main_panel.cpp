@@ -82,8 +82,14 @@ void ShowPanelPicture(HINSTANCE instance, HWND panel, PanelResources& resources)
         resources.picture.reset(static_cast<HBITMAP>(
             LoadImageW(instance, MAKEINTRESOURCEW(id::PanelFrontBitmap), IMAGE_BITMAP,
                        r.right - r.left, r.bottom - r.top, LR_LOADMAP3DCOLORS)));
-        SendMessageW(GetDlgItem(panel, id::PanelPicture), STM_SETIMAGE, IMAGE_BITMAP,
-                     reinterpret_cast<LPARAM>(resources.picture.get()));
+        // The control loaded a copy of bitmap 115 at its own size from its
+        // "#115" text when it was created; it hands that copy back here and
+        // never frees it itself.
+        const auto loadedByTheControl = reinterpret_cast<HGDIOBJ>(
+            SendMessageW(GetDlgItem(panel, id::PanelPicture), STM_SETIMAGE, IMAGE_BITMAP,
+                         reinterpret_cast<LPARAM>(resources.picture.get())));
+        if (loadedByTheControl != nullptr && loadedByTheControl != resources.picture.get())
+            DeleteObject(loadedByTheControl);
     }
 }
 

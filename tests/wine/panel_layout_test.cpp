@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <memory>
 
 #include "panel/control_ids.h"
 #include "panel/main_panel.h"
@@ -210,6 +211,39 @@ TEST_F(PanelLayout, FrontPlatePictureFillsItsControl) {
     GetClientRect(picture, &client);
     EXPECT_EQ(info.bmWidth, client.right);
     EXPECT_EQ(info.bmHeight, client.bottom);
+}
+
+// Wine's GetGuiResources counts nothing, so the picture's handles are
+// watched instead: what STM_SETIMAGE hands back during the build is the
+// control's own copy of bitmap 115, and it must not outlive the build.
+HBITMAP gReplacedPicture = nullptr;
+
+LRESULT CALLBACK WatchPictureReplacement(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == STM_SETIMAGE &&
+        GetDlgCtrlID(sent->hwnd) == id::PanelPicture)
+        gReplacedPicture = reinterpret_cast<HBITMAP>(sent->lResult);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(PanelPicture, TheControlsOwnCopyIsReleasedAndOursAtTeardown) {
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, WatchPictureReplacement, nullptr,
+                                   GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    PanelState state;
+    auto resources = std::make_unique<PanelResources>();
+    HWND panel = CreateMainPanel(GetModuleHandleW(nullptr), nullptr, state, *resources);
+    UnhookWindowsHookEx(hook);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(gReplacedPicture, nullptr) << "the control loaded bitmap 115 from its text";
+    EXPECT_EQ(GetObjectType(gReplacedPicture), 0u) << "the control's copy leaked";
+    const HBITMAP shown = resources->picture.get();
+    EXPECT_EQ(reinterpret_cast<HBITMAP>(SendMessageW(GetDlgItem(panel, id::PanelPicture), STM_GETIMAGE,
+                                                     IMAGE_BITMAP, 0)),
+              shown);
+    DestroyWindow(panel);
+    resources.reset();
+    EXPECT_EQ(GetObjectType(shown), 0u) << "the shown picture goes with the panel's resources";
 }
 
 }  // namespace
