@@ -54,6 +54,14 @@ TEST(OpenPort, AbsentPortOrAFileNameNeverCountsAsOpen) {
     std::ifstream file(L"x", std::ios::binary);
     std::string content((std::istreambuf_iterator<char>(file)), {});
     EXPECT_EQ(content, "notes");
+
+    // Other devices are character devices too: a separator must never lead
+    // the port's name to one of them.
+    for (const char* text : {"1\\..\\NUL", "1/../NUL", "1\\..\\CONOUT$"}) {
+        state.commPortText = text;
+        EXPECT_EQ(OpenPort(state), 0) << text;
+        EXPECT_FALSE(PortChannelOf(state.portFileNo).IsOpen()) << text;
+    }
 }
 
 }  // namespace

@@ -194,6 +194,15 @@ TEST(TerminalProgram, AFileReachedThroughTheAnswerIsNotOpenedAsAPort) {
     EXPECT_EQ(content.str(), "bench notes\r\n");
 }
 
+// A character device of another kind passes the device-type check, so the
+// separator itself is refused.
+TEST(TerminalProgram, AnotherDeviceReachedThroughTheAnswerIsNotOpened) {
+    test::RunningProgram program(TerminalExe(), test::FreshFolder(L"term-nul"));
+    ASSERT_TRUE(program.started());
+    AnswerPrompt(program, L"1\\..\\NUL");
+    ExpectFailureBoxThenExitZero(program);
+}
+
 TEST(TerminalProgram, OpensThePortAt9600_8N1AndShowsTheWindowWithTheTypedPortInItsCaption) {
     test::Simulator sim(kWindowPort, L"--rate 0");
     ASSERT_TRUE(sim.ready());
