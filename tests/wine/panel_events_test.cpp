@@ -118,6 +118,28 @@ TEST(PanelEvents, AfterTheUploadTheFocusIsInASettingBoxAndTabNeverLandsOnAnOptio
     EXPECT_EQ(panel.program->WaitExit(10s), 0u);
 }
 
+// "5.45" is 54 steps (its double lies just below 5.45): the box, the
+// instrument, the file and the next start all say 5.4.
+TEST(PanelEvents, ATypedDepthShowsSendsSavesAndReloadsTheSameSteps) {
+    DrivenPanel panel(L"events-typed-depth");
+    ASSERT_TRUE(panel.Start());
+    panel.TypeAndEnter(id::BottomDepthEdit, L"5.45");
+    EXPECT_EQ(panel.After(10, 2), (Lines{"D54", "d54"})) << "the fish at 15.0 moves up first";
+    EXPECT_EQ(test::ItemText(panel.window, id::BottomDepthEdit), L"5.4");
+    EXPECT_EQ(test::ItemText(panel.window, id::FishDepthEdit), L"5.4");
+    test::Click(panel.window, id::QuitButton);
+    ASSERT_EQ(panel.program->WaitExit(10s), 0u);
+    const std::string saved = test::ReadFileBytes(panel.folder + L"\\KELT_9R.ini");
+    EXPECT_NE(saved.find("\r\nBottom_Depth = 5.4\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\r\nFish_Depth = 5.4\r\n"), std::string::npos) << saved;
+
+    ASSERT_TRUE(panel.Start(22));
+    EXPECT_EQ(panel.After(12, 10), (Lines{"~~~", "cf", "d54", "l255", "e", "D54", "L255", "A", "a", "S"}))
+        << "the next start sends what the instrument had";
+    PostMessageW(panel.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(panel.program->WaitExit(10s), 0u);
+}
+
 TEST(PanelEvents, EnterCommitsOnlyTheFocusedBoxAndNeverClicksAButton) {
     DrivenPanel panel(L"events-enter");
     ASSERT_TRUE(panel.Start());

@@ -75,6 +75,22 @@ TEST(PanelReader, MeasurementsFillTheBoxesAndTheBottomEchoOnlyForFiveLines) {
     EXPECT_EQ(panel.program->WaitExit(10s), 0u);
 }
 
+// A banner or a short line right after the upload carries no bottom echo:
+// the stored settings must stay in their boxes and reach the file.
+TEST(PanelReader, AShortLineAfterTheUploadKeepsTheStoredBottomEcho) {
+    StreamingPanel panel(L"reader-short-line", L"--rate 0");
+    ASSERT_TRUE(panel.Start());
+    panel.sim.Control("line KELT9R,V1");
+    ASSERT_TRUE(panel.WaitForText(id::MeasFreqBox, L"KELT9R"));
+    EXPECT_EQ(test::ItemText(panel.window, id::BottomDepthEdit), L"30");
+    EXPECT_EQ(test::ItemText(panel.window, id::BottomLevelEdit), L"50.0");
+    test::Click(panel.window, id::QuitButton);
+    EXPECT_EQ(panel.program->WaitExit(10s), 0u);
+    const std::string saved = test::ReadFileBytes(panel.folder + L"\\KELT_9R.ini");
+    EXPECT_NE(saved.find("\r\nBottom_Depth = 30\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\r\nBottom_Reply_Level = 50.0\r\n"), std::string::npos) << saved;
+}
+
 TEST(PanelReader, QuitWhileLinesStreamEndsQuicklyAndSaves) {
     // At the line's full rate most polls find about 96 bytes waiting, more
     // than the reader frames at once, so the boxes change only now and then;
