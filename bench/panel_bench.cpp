@@ -31,13 +31,6 @@ namespace {
 
 const wchar_t kPanelCaption[] = L"Quillion Maritime Corp.        KELT-9R Control Panel";
 
-std::vector<double> RxTimes(const kelt::test::Simulator& sim) {
-    std::vector<double> times;
-    for (const SimEvent& event : sim.Events())
-        if (event.event == "rx") times.push_back(event.t);
-    return times;
-}
-
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
@@ -53,7 +46,7 @@ void UploadFigures(int runs) {
                                          kelt::test::FreshFolder(L"bench-upload"));
         HWND window = kelt::test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
         sim.WaitForReceived(10, 8s);
-        const std::vector<double> t = RxTimes(sim);
+        const std::vector<double> t = sim.ReceivedTimes();
         if (window == nullptr || t.size() != 10) {
             std::printf("upload run %d: incomplete (%zu lines)\n", run, t.size());
             continue;
@@ -127,7 +120,7 @@ void DragFigures(int notifications) {
     }
     const double sending = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     const std::vector<std::string> lines = sim.WaitForReceived(10 + static_cast<size_t>(notifications), 30s);
-    const std::vector<double> t = RxTimes(sim);
+    const std::vector<double> t = sim.ReceivedTimes();
     const double span = t.size() > 11 ? t.back() - t[10] : 0;
     std::printf("| drag of %d notifications: lines received | %zu |\n", notifications, lines.size() - 10);
     std::printf("| drag: panel's command rate | %.0f lines/s (sent in %.3f s; %.3f s between first and last at the simulator) |\n",

@@ -29,13 +29,6 @@ size_t Opens(const test::Simulator& sim) {
     return opens;
 }
 
-std::vector<double> RxTimes(const test::Simulator& sim) {
-    std::vector<double> times;
-    for (const auto& event : sim.Events())
-        if (event.event == "rx") times.push_back(event.t);
-    return times;
-}
-
 TEST(PanelUpload, DefaultSettingsGoOutPacedAndTheControlsFollow) {
     test::Simulator sim(15, L"--rate 0");
     ASSERT_TRUE(sim.ready());
@@ -51,7 +44,7 @@ TEST(PanelUpload, DefaultSettingsGoOutPacedAndTheControlsFollow) {
     // (the simulator's clock reads a line a fraction of a millisecond after
     // it came), and late only by what a busy machine adds to one sleep.
     const std::vector<double> expectedGaps{3.0, 0.2, 0.1, 0.1, 0.1, 0.1, 0.1, 0.2, 0.2};
-    const std::vector<double> times = RxTimes(sim);
+    const std::vector<double> times = sim.ReceivedTimes();
     ASSERT_EQ(times.size(), kDefaultUpload.size());
     for (size_t i = 0; i < expectedGaps.size(); ++i) {
         const double error = times[i + 1] - times[i] - expectedGaps[i];

@@ -359,6 +359,13 @@ std::string Simulator::ReceivedBytes() const {
     return bytes;
 }
 
+std::vector<double> Simulator::ReceivedTimes() const {
+    std::vector<double> times;
+    for (const SimEvent& event : Events())
+        if (event.event == "rx") times.push_back(event.t);
+    return times;
+}
+
 std::string CommandBytes(const std::vector<std::string>& lines) {
     std::string bytes;
     for (const std::string& line : lines) bytes += line + "\r\n";

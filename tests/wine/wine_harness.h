@@ -90,6 +90,8 @@ public:
     std::vector<std::string> ReceivedLines() const;
     // Every byte the instrument received, in order, as it came off the line.
     std::string ReceivedBytes() const;
+    // When each command line was complete at the instrument, in seconds.
+    std::vector<double> ReceivedTimes() const;
     // Waits until at least count lines were received; returns them.
     std::vector<std::string> WaitForReceived(size_t count, std::chrono::milliseconds timeout) const;
     std::wstring logPath() const { return log_; }
