@@ -7,8 +7,18 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
 else()
   set(KELT_MANIFEST_ARCH x86)
 endif()
-configure_file(${CMAKE_SOURCE_DIR}/resources/keltpanel.manifest.in
-               ${CMAKE_BINARY_DIR}/resources/keltpanel.manifest @ONLY)
+# Both programs declare what Windows of this decade expects of a program
+# (run as the user, the versions it was tested on, DPI aware); the panel
+# also asks for the common controls of version 6.
+file(READ ${CMAKE_SOURCE_DIR}/resources/manifest-common.xml.in KELT_MANIFEST_COMMON)
+string(STRIP "${KELT_MANIFEST_COMMON}" KELT_MANIFEST_COMMON)
+set(KELT_MANIFEST_COMMON "  ${KELT_MANIFEST_COMMON}")
+foreach(program keltpanel keltterm)
+  configure_file(${CMAKE_SOURCE_DIR}/resources/${program}.manifest.in
+                 ${CMAKE_BINARY_DIR}/resources/${program}.manifest @ONLY)
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/resources/manifest-common.xml.in)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_BINARY_DIR}/resources")
 
 add_library(keltplatform STATIC
