@@ -56,11 +56,13 @@ void ListAllPorts(HWND combo, PanelState& state) {
 void OnInitDialog(HWND dialog, PanelState& state) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
     SendMessageW(dialog, WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(id::PanelIcon),
-                                                     IMAGE_ICON, 32, 32, LR_SHARED)));
+                 reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(id::PanelIcon), IMAGE_ICON,
+                                                     GetSystemMetrics(SM_CXICON),
+                                                     GetSystemMetrics(SM_CYICON), LR_SHARED)));
     SendMessageW(dialog, WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(id::PanelIcon),
-                                                     IMAGE_ICON, 16, 16, LR_SHARED)));
+                 reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(id::PanelIcon), IMAGE_ICON,
+                                                     GetSystemMetrics(SM_CXSMICON),
+                                                     GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
     HWND combo = GetDlgItem(dialog, id::PortListCombo);
     if (state.portReselect == 0)
         ListOpenablePorts(combo);
@@ -124,7 +126,9 @@ PortChoice PortSelectDialog(HWND owner, PanelState& state) {
           L"COMBOBOX", L""},
          {child | WS_TABSTOP, 0, 115, 15, 50, 15, id::PortOkButton, L"BUTTON", L"OK"},
          {child | WS_TABSTOP, 0, 115, 35, 50, 15, id::PortCancelButton, L"BUTTON", L"CANCEL"},
-         {child, 0, 15, 5, 70, 10, id::PortListLabel, L"STATIC", L"Available Comm. Ports"}});
+         // Wider than the combo box below it: at 70 du "Ports" wrapped out
+         // of sight at 96 DPI and at 144 DPI.
+         {child, 0, 15, 5, 95, 10, id::PortListLabel, L"STATIC", L"Available Comm. Ports"}});
     const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialogTemplate.get(),
                                                    owner, PortSelectCallback,
                                                    reinterpret_cast<LPARAM>(&state));

@@ -93,11 +93,15 @@ void ShowPanelPicture(HINSTANCE instance, HWND panel, PanelResources& resources)
     }
 }
 
+// 32 and 16 pixels at 96 DPI; the sizes the system draws icons at on a
+// finer screen.
 void SetPanelIcon(HINSTANCE instance, HWND panel, PanelResources& resources) {
     resources.iconBig.reset(static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(id::PanelIcon), IMAGE_ICON, 32, 32, 0)));
+        LoadImageW(instance, MAKEINTRESOURCEW(id::PanelIcon), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
     resources.iconSmall.reset(static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(id::PanelIcon), IMAGE_ICON, 16, 16, 0)));
+        LoadImageW(instance, MAKEINTRESOURCEW(id::PanelIcon), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
     SendMessageW(panel, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(resources.iconBig.get()));
     SendMessageW(panel, WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(resources.iconSmall.get()));

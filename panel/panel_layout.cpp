@@ -75,7 +75,10 @@ constexpr std::array<ControlSpec, 69> kControls{{
     {1066, "FishDepthScaleMin", &kLabelLeft, "0.5", 290, 105, 20, 15, D},
     {1067, "FishLevelScaleMin", &kLabelLeft, ".007", 350, 105, 20, 15, D},
     {1068, "FishLevelScaleMax", &kLabelLeft, "50", 350, 185, 20, 15, D},
-    {id::BottomEchoHeading, "BottomEchoHeading", &kLabelCentre, "Bottom Echo", 465, 50, 55, 10, T},
+    // 10 du wider than first drawn, about the same centre, with its rules
+    // shortened to match: at 144 DPI the bold italic heading no longer fit
+    // in 55 du and showed "Bottom" alone.
+    {id::BottomEchoHeading, "BottomEchoHeading", &kLabelCentre, "Bottom Echo", 460, 50, 65, 10, T},
     {id::FishEchoHeading, "FishEchoHeading", &kLabelCentre, "Fish Echo", 260, 50, 55, 10, T},
     {id::OnPulsesEdit, "OnPulsesEdit", &kEdit, "TB13", 160, 75, 60, 15, N},
     {id::OnPulsesSlider, "OnPulsesSlider", &kSlider, "msctls_trackbar32_4", 170, 100, 25, 95, D},
@@ -89,10 +92,10 @@ constexpr std::array<ControlSpec, 69> kControls{{
     {1087, "OffPulsesScaleMax", &kLabelLeft, "50", 220, 185, 20, 15, D},
     {1088, "RuleFishLeft", &kRule, "Line1", 165, 55, 90, 1, D},
     {1090, "RuleFishRight", &kRule, "Line1", 315, 55, 100, 1, D},
-    {1092, "RuleBottomRight", &kRule, "Line1", 515, 55, 40, 1, D},
+    {1092, "RuleBottomRight", &kRule, "Line1", 525, 55, 30, 1, D},
     {id::FishDepthEdit, "FishDepthEdit", &kEdit, "TB18", 290, 75, 60, 15, N},
     {1095, "RuleInputsLeft", &kRule, "Line1", 130, 15, 125, 1, D},
-    {1097, "RuleBottomLeft", &kRule, "Line1", 435, 55, 30, 1, D},
+    {1097, "RuleBottomLeft", &kRule, "Line1", 435, 55, 25, 1, D},
     {1098, "RuleInputsRight", &kRule, "Line1", 315, 15, 130, 1, D},
     {id::MeasWidthLabel, "MeasWidthLabel", &kLabelCentre, "Width uS", 210, 40, 53, 10, D},
     {id::MeasFreqLabel, "MeasFreqLabel", &kLabelCentre, "Frequency Khz", 130, 40, 60, 10, D},

@@ -3,6 +3,7 @@
 # to a known place (nothing, unless a test points one at a simulator).
 #   KELT_WINEPREFIX  prefix folder (default: build/wineprefix)
 #   KELT_XVFB=1      always use a private Xvfb display, even when DISPLAY is set
+#   KELT_XVFB_SIZE   its screen (default 1280x1024x24)
 
 kelt_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${KELT_WINEPREFIX:-$kelt_root/build/wineprefix}
@@ -17,7 +18,7 @@ kelt_start_display() {
   for n in $(seq 90 120); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
   done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 "${KELT_XVFB_SIZE:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
   kelt_xvfb_pid=$!
   export DISPLAY=":$n"
   local tries=0
