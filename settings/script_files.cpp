@@ -2,11 +2,13 @@
 
 #include <commdlg.h>
 
+#include <utility>
 #include <vector>
 
 #include "link/commands.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "settings/safe_store.h"
 #include "settings/settings_file.h"
 
 namespace kelt {
@@ -68,6 +70,64 @@ std::wstring WriteTemporaryBeside(const std::wstring& target, const std::string&
     return temporary;
 }
 
+HANDLE OpenTargetForWriting(const std::wstring& target, DWORD disposition) {
+    return CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The operations of the safe write over the real files.
+class FilesBesideTarget : public StoreOperations {
+public:
+    explicit FilesBesideTarget(std::wstring target) : target_(std::move(target)) {}
+
+    bool HoldTarget() override {
+        HANDLE raw = OpenTargetForWriting(target_, OPEN_ALWAYS);
+        if (raw == INVALID_HANDLE_VALUE) return false;
+        held_.reset(raw);
+        return true;
+    }
+    bool RewriteHeldTarget(const std::string& bytes) override {
+        return held_ && WriteInPlace(held_.get(), bytes);
+    }
+    void ReleaseTarget() override { held_.reset(); }
+    std::string WriteTemporary(const std::string& bytes) override {
+        return platform::WideToAnsi(WriteTemporaryBeside(target_, bytes));
+    }
+    SwapOutcome Swap(const std::string& replacement, const std::string& backup) override {
+        const std::wstring backupName = AnsiToWide(backup);
+        if (ReplaceFileW(target_.c_str(), AnsiToWide(replacement).c_str(),
+                         backup.empty() ? nullptr : backupName.c_str(),
+                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+            return SwapOutcome::Swapped;
+        return OutcomeOfFailedReplace(GetLastError(), !backup.empty());
+    }
+    InPlaceWrite RewriteTarget(const std::string& bytes) override {
+        HANDLE raw = OpenTargetForWriting(target_, OPEN_EXISTING);
+        if (raw == INVALID_HANDLE_VALUE) return InPlaceWrite::NotOpened;
+        UniqueHandle file(raw);
+        return WriteInPlace(raw, bytes) ? InPlaceWrite::Written : InPlaceWrite::Failed;
+    }
+    void Remove(const std::string& name) override { DeleteFileW(AnsiToWide(name).c_str()); }
+
+private:
+    // Where a failed ReplaceFileW left the files, as Windows documents it.
+    static SwapOutcome OutcomeOfFailedReplace(DWORD error, bool backupGiven) {
+        switch (error) {
+            case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+                return backupGiven ? SwapOutcome::NothingMoved : SwapOutcome::TargetGone;
+            case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+                // Without a backup name the old content went to a name of
+                // Windows' choosing: as good as gone.
+                return backupGiven ? SwapOutcome::TargetAtBackup : SwapOutcome::TargetGone;
+            default:  // ERROR_UNABLE_TO_REMOVE_REPLACED and every other error
+                return SwapOutcome::NothingMoved;
+        }
+    }
+
+    std::wstring target_;
+    UniqueHandle held_;
+};
+
 }  // namespace
 
 bool SettingsFileExists(const std::string& name) {
@@ -92,26 +152,8 @@ std::optional<std::string> ReadWholeFile(const std::string& name) {
 }
 
 bool StoreFile(const std::string& name, const std::string& bytes) {
-    const std::wstring target = AnsiToWide(name);
-    // Opening without truncating proves the target may be written (not
-    // read-only, not held by another program) before anything changes.
-    HANDLE raw = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) return false;
-    UniqueHandle targetFile(raw);
-
-    const std::wstring temporary = WriteTemporaryBeside(target, bytes);
-    if (temporary.empty()) return WriteInPlace(raw, bytes);
-    targetFile.reset();
-    if (ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                     nullptr, nullptr))
-        return true;
-    DeleteFileW(temporary.c_str());
-    raw = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) return false;
-    targetFile.reset(raw);
-    return WriteInPlace(raw, bytes);
+    FilesBesideTarget files(AnsiToWide(name));
+    return StoreSafely(files, bytes);
 }
 
 void LoadSettingsAtStart(PanelState& state, const std::string& fileName) {
