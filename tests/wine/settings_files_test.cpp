@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -35,6 +36,13 @@ size_t FilesIn(const std::wstring& folder) {
         ++count;
     }
     return count;
+}
+
+// The size from the folder entry, without opening the file (0 when missing).
+unsigned long long FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 // A panel started against the simulator, after its start-up upload.
@@ -132,20 +140,29 @@ TEST(ScriptFiles, SaveThenResetThenOpenBringsTheSettingsBackAndUploadsThem) {
                  reinterpret_cast<LPARAM>(script.c_str()));
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     // Windows confirms the creation of a new file; Wine's dialog saves at
-    // once. Either way the file must come.
+    // once. Either way the dialog goes.
     HWND question = nullptr;
     ASSERT_TRUE(test::WaitUntil(
         [&] {
             question = test::OtherWindowOf(panel.program->pid(), {panel.window, dialog});
-            return question != nullptr || test::FileExists(script);
+            return question != nullptr || !IsWindow(dialog);
         },
         20s));
     if (question != nullptr) PostMessageW(question, WM_COMMAND, IDYES, 0);
-    ASSERT_TRUE(test::WaitUntil([&] { return test::FileExists(script); }, 20s));
-    const std::string saved = test::ReadFileBytes(script);
+    // The panel creates the file empty and swaps the content in after: the
+    // file is read once it is no longer empty, and until it holds all its
+    // lines.
+    const std::string lastLine = "LastFileSaved  = " + std::string(script.begin(), script.end()) + "\r\n";
+    std::string saved;
+    ASSERT_TRUE(test::WaitUntil(
+        [&] {
+            if (IsWindow(dialog) || FileSize(script) == 0) return false;
+            saved = test::ReadFileBytes(script);
+            return std::count(saved.begin(), saved.end(), '\n') == 15 && saved.ends_with(lastLine);
+        },
+        20s))
+        << saved;
     EXPECT_NE(saved.find("Bottom_Depth = 12.3\r\n"), std::string::npos);
-    EXPECT_NE(saved.find("LastFileSaved  = " + std::string(script.begin(), script.end())),
-              std::string::npos);
 
     test::Click(panel.window, id::ResetButton);
     ASSERT_EQ(panel.sim.WaitForReceived(22, 8s).at(14), "d300") << "Reset uploads the defaults";
