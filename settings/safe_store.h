@@ -39,20 +39,28 @@ public:
     // target: its name, or empty when none could be made (and then no file
     // is left behind).
     virtual std::string WriteTemporary(const std::string& bytes) = 0;
+    // A name beside the target that no file has, or empty.
+    virtual std::string UnusedName() = 0;
     // Puts the file `replacement` in the target's place, leaving the old
     // content under `backup` when that is not empty.
     virtual SwapOutcome Swap(const std::string& replacement, const std::string& backup) = 0;
+    // Gives the file `from` the target's name, replacing whatever has it.
+    virtual bool MoveToTarget(const std::string& from) = 0;
     // Opens the target again (not creating it) and rewrites it.
     virtual InPlaceWrite RewriteTarget(const std::string& bytes) = 0;
+    virtual bool TargetExists() = 0;
     virtual void Remove(const std::string& name) = 0;
 };
 
-// Replaces the target's content with bytes, never leaving it empty or cut
-// short while a temporary file can be made: the new content goes to a
-// temporary file beside the target that then takes the target's place.
-// Nothing is written when the target cannot be held for writing; where no
-// temporary file can be made the target is rewritten in place. True when
-// the target holds the new content.
+// Replaces the target's content with bytes: the new content goes to a
+// temporary file beside the target that then takes the target's place, the
+// old content kept under a backup name until the new one is in place.
+// Whatever fails, the target ends up holding the old or the new content,
+// unless no file could be moved back: then the copies stay under their
+// other names, for the last copy of a content is never removed. Nothing is
+// written when the target cannot be held for writing; where no temporary
+// file can be made the target is rewritten in place. True when the target
+// holds the new content.
 bool StoreSafely(StoreOperations& files, const std::string& bytes);
 
 }  // namespace kelt

@@ -93,6 +93,14 @@ public:
     std::string WriteTemporary(const std::string& bytes) override {
         return platform::WideToAnsi(WriteTemporaryBeside(target_, bytes));
     }
+    std::string UnusedName() override {
+        // A fresh name made by Windows, its placeholder file removed again:
+        // ReplaceFileW is to create the backup itself.
+        wchar_t name[MAX_PATH] = {};
+        if (GetTempFileNameW(FolderOf(target_).c_str(), L"klb", 0, name) == 0) return {};
+        DeleteFileW(name);
+        return platform::WideToAnsi(name);
+    }
     SwapOutcome Swap(const std::string& replacement, const std::string& backup) override {
         const std::wstring backupName = AnsiToWide(backup);
         if (ReplaceFileW(target_.c_str(), AnsiToWide(replacement).c_str(),
@@ -101,12 +109,17 @@ public:
             return SwapOutcome::Swapped;
         return OutcomeOfFailedReplace(GetLastError(), !backup.empty());
     }
+    bool MoveToTarget(const std::string& from) override {
+        return MoveFileExW(AnsiToWide(from).c_str(), target_.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
     InPlaceWrite RewriteTarget(const std::string& bytes) override {
         HANDLE raw = OpenTargetForWriting(target_, OPEN_EXISTING);
         if (raw == INVALID_HANDLE_VALUE) return InPlaceWrite::NotOpened;
         UniqueHandle file(raw);
         return WriteInPlace(raw, bytes) ? InPlaceWrite::Written : InPlaceWrite::Failed;
     }
+    bool TargetExists() override { return GetFileAttributesW(target_.c_str()) != INVALID_FILE_ATTRIBUTES; }
     void Remove(const std::string& name) override { DeleteFileW(AnsiToWide(name).c_str()); }
 
 private:

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "settings/safe_store.h"
@@ -11,6 +12,7 @@ namespace {
 const std::string kTarget = "KELT_9R.ini";
 const std::string kOld = "old settings\r\n";
 const std::string kNew = "new settings\r\n";
+const std::string kHiddenName = "(a name Windows chose)";
 
 // A folder in memory whose operations fail as they are told to, moving the
 // contents the way the real file system documents for each outcome.
@@ -21,6 +23,9 @@ public:
     bool temporaryPossible = true;  // false: a folder where no file can be made
     SwapOutcome swapOutcome = SwapOutcome::Swapped;
     InPlaceWrite rewrite = InPlaceWrite::Written;
+    bool unusedNamePossible = true;
+    bool swapLosesTarget = false;  // a swap that takes the target away whatever it reports
+    std::set<std::string> unmovable;  // files that cannot be given the target's name
     bool held = false;
     int swaps = 0;
 
@@ -42,6 +47,7 @@ public:
         files[name] = bytes;
         return name;
     }
+    std::string UnusedName() override { return unusedNamePossible ? "klb1.tmp" : ""; }
     SwapOutcome Swap(const std::string& replacement, const std::string& backup) override {
         EXPECT_FALSE(held) << "a target still held open cannot be replaced";
         ++swaps;
@@ -55,17 +61,25 @@ public:
             case SwapOutcome::NothingMoved: break;
             case SwapOutcome::TargetGone: files.erase(kTarget); break;
             case SwapOutcome::TargetAtBackup:
-                if (!backup.empty()) files[backup] = old;
+                files[backup.empty() ? kHiddenName : backup] = old;
                 files.erase(kTarget);
                 break;
         }
+        if (swapLosesTarget) files.erase(kTarget);
         return swapOutcome;
+    }
+    bool MoveToTarget(const std::string& from) override {
+        if (unmovable.count(from) != 0 || files.count(from) == 0) return false;
+        files[kTarget] = files[from];
+        files.erase(from);
+        return true;
     }
     InPlaceWrite RewriteTarget(const std::string& bytes) override {
         if (rewrite == InPlaceWrite::NotOpened || files.count(kTarget) == 0) return InPlaceWrite::NotOpened;
         files[kTarget] = rewrite == InPlaceWrite::Written ? bytes : bytes.substr(0, 3);
         return rewrite;
     }
+    bool TargetExists() override { return files.count(kTarget) != 0; }
     void Remove(const std::string& name) override { files.erase(name); }
 
 private:
@@ -100,6 +114,99 @@ TEST(SafeStore, WithoutATemporaryFileTheHeldTargetIsRewrittenInPlace) {
     EXPECT_EQ(folder.files, (Files{{kTarget, kNew}}));
     EXPECT_FALSE(folder.held) << "the target is let go afterwards";
     EXPECT_EQ(folder.swaps, 0);
+}
+
+TEST(SafeStore, AFailedSwapAlwaysLeavesTheOldOrTheNewContentAndNeverLosesBoth) {
+    const SwapOutcome outcomes[] = {SwapOutcome::NothingMoved, SwapOutcome::TargetGone,
+                                    SwapOutcome::TargetAtBackup};
+    const InPlaceWrite rewrites[] = {InPlaceWrite::Written, InPlaceWrite::NotOpened,
+                                     InPlaceWrite::Failed};
+    for (SwapOutcome outcome : outcomes)
+        for (bool unusedName : {true, false})
+            for (bool temporaryMoves : {true, false})
+                for (bool backupMoves : {true, false})
+                    for (InPlaceWrite rewrite : rewrites) {
+                        SCOPED_TRACE(testing::Message()
+                                     << "outcome " << static_cast<int>(outcome) << ", backup name "
+                                     << unusedName << ", temporary moves " << temporaryMoves
+                                     << ", backup moves " << backupMoves << ", rewrite "
+                                     << static_cast<int>(rewrite));
+                        FakeFolder folder;
+                        folder.swapOutcome = outcome;
+                        folder.unusedNamePossible = unusedName;
+                        folder.rewrite = rewrite;
+                        if (!temporaryMoves) folder.unmovable.insert("klt1.tmp");
+                        if (!backupMoves) folder.unmovable.insert("klb1.tmp");
+                        const bool stored = StoreSafely(folder, kNew);
+
+                        Files others = folder.files;
+                        others.erase(kTarget);
+                        others.erase(kHiddenName);
+                        const auto target = folder.files.find(kTarget);
+                        const bool whole = target != folder.files.end() &&
+                                           (target->second == kOld || target->second == kNew);
+                        EXPECT_EQ(stored, whole && target->second == kNew);
+                        if (whole) {
+                            EXPECT_TRUE(others.empty()) << "no copy is left beside a whole target";
+                            continue;
+                        }
+                        for (const auto& [name, bytes] : others)
+                            EXPECT_EQ(folder.unmovable.count(name), 1u)
+                                << name << " could have gone back under the target's name";
+                        EXPECT_EQ(others["klt1.tmp"], kNew) << "the new content survives";
+                        if (outcome == SwapOutcome::TargetAtBackup && unusedName) {
+                            EXPECT_EQ(others["klb1.tmp"], kOld) << "the old content survives";
+                        }
+                    }
+}
+
+TEST(SafeStore, TheTargetTakenAwayIsRefilledWithTheNewContentOrElseTheOld) {
+    FakeFolder gone;
+    gone.swapOutcome = SwapOutcome::TargetGone;
+    EXPECT_TRUE(StoreSafely(gone, kNew));
+    EXPECT_EQ(gone.files, (Files{{kTarget, kNew}}));
+
+    FakeFolder atBackup;
+    atBackup.swapOutcome = SwapOutcome::TargetAtBackup;
+    atBackup.unmovable = {"klt1.tmp"};
+    EXPECT_FALSE(StoreSafely(atBackup, kNew));
+    EXPECT_EQ(atBackup.files, (Files{{kTarget, kOld}})) << "the backup goes back under the target's name";
+
+    FakeFolder stuck;
+    stuck.swapOutcome = SwapOutcome::TargetAtBackup;
+    stuck.unmovable = {"klt1.tmp", "klb1.tmp"};
+    EXPECT_FALSE(StoreSafely(stuck, kNew));
+    EXPECT_EQ(stuck.files, (Files{{"klt1.tmp", kNew}, {"klb1.tmp", kOld}}));
+}
+
+TEST(SafeStore, ATargetThatCannotBeReplacedIsRewrittenInPlaceWhileTheCopyWaits) {
+    FakeFolder folder;
+    folder.swapOutcome = SwapOutcome::NothingMoved;
+    folder.unmovable = {"klt1.tmp"};
+    EXPECT_TRUE(StoreSafely(folder, kNew));
+    EXPECT_EQ(folder.files, (Files{{kTarget, kNew}}));
+
+    FakeFolder cutShort;
+    cutShort.swapOutcome = SwapOutcome::NothingMoved;
+    cutShort.unmovable = {"klt1.tmp"};
+    cutShort.rewrite = InPlaceWrite::Failed;
+    EXPECT_FALSE(StoreSafely(cutShort, kNew));
+    EXPECT_EQ(cutShort.files.at("klt1.tmp"), kNew) << "the temporary copy outlives a failed rewrite";
+
+    FakeFolder untouched;
+    untouched.swapOutcome = SwapOutcome::NothingMoved;
+    untouched.unmovable = {"klt1.tmp"};
+    untouched.rewrite = InPlaceWrite::NotOpened;
+    EXPECT_FALSE(StoreSafely(untouched, kNew));
+    EXPECT_EQ(untouched.files, (Files{{kTarget, kOld}}));
+
+    FakeFolder misreported;
+    misreported.swapOutcome = SwapOutcome::NothingMoved;
+    misreported.unmovable = {"klt1.tmp"};
+    misreported.rewrite = InPlaceWrite::NotOpened;
+    misreported.swapLosesTarget = true;
+    EXPECT_FALSE(StoreSafely(misreported, kNew));
+    EXPECT_EQ(misreported.files, (Files{{"klt1.tmp", kNew}})) << "the last copy is never removed";
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ TEST(SettingsFile, QuitCreatesTheFifteenLineFileByteForByte) {
                   "Depth_Units = cf\r\n"
                   "LastFileLoaded  = \r\n"
                   "LastFileSaved  = KELT_9R.ini\r\n");
-    EXPECT_EQ(FilesIn(panel.folder), 1u) << "no temporary file is left behind";
+    EXPECT_EQ(FilesIn(panel.folder), 1u) << "no temporary or backup file is left behind";
 }
 
 TEST(SettingsFile, StoredSettingsDriveTheUploadAndTheCloseBoxKeepsTheFile) {
