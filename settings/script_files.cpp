@@ -8,6 +8,7 @@
 #include "link/commands.h"
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "settings/file_reading.h"
 #include "settings/safe_store.h"
 #include "settings/settings_file.h"
 
@@ -152,16 +153,13 @@ bool SettingsFileExists(const std::string& name) {
     return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& name) {
+std::optional<std::string> ReadSettingsData(const std::string& name) {
     UniqueHandle file = OpenForReading(AnsiToWide(name));
     if (!file) return std::nullopt;
-    std::string bytes;
-    std::vector<char> chunk(1 << 16);
-    DWORD read = 0;
-    while (ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr) &&
-           read > 0)
-        bytes.append(chunk.data(), read);
-    return bytes;
+    return ReadUpToEndOfData([&](char* into, std::size_t room) -> std::size_t {
+        DWORD read = 0;
+        return ReadFile(file.get(), into, static_cast<DWORD>(room), &read, nullptr) ? read : 0;
+    });
 }
 
 bool StoreFile(const std::string& name, const std::string& bytes) {
@@ -172,7 +170,7 @@ bool StoreFile(const std::string& name, const std::string& bytes) {
 void LoadSettingsAtStart(PanelState& state, const std::string& fileName) {
     const bool exists = SettingsFileExists(fileName);
     SetDefaultSettings(state);
-    if (exists) ReadSettingsFile(state, fileName, ReadWholeFile(fileName));
+    if (exists) ReadSettingsFile(state, fileName, ReadSettingsData(fileName));
 }
 
 void WriteSettingsFile(PanelState& state, PanelView& view, const std::string& fileName) {
@@ -245,7 +243,7 @@ void OpenScriptFile(HWND panel, PanelState& state, PanelView& view, Link& link) 
     const std::string name = AskForFileName(panel, false);
     if (!SettingsFileExists(name)) return;
     SetDefaultSettings(state);
-    ReadSettingsFile(state, name, ReadWholeFile(name));
+    ReadSettingsFile(state, name, ReadSettingsData(name));
     SendAllSettings(state, view, link);
 }
 
