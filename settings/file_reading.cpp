@@ -23,4 +23,15 @@ std::string ReadUpToEndOfData(const ReadSome& readSome, std::size_t limit) {
     return bytes;
 }
 
+ReadAttempt RetryWhileBusy(const std::function<ReadAttempt()>& attempt, RetryClock& clock) {
+    const RetryClock::Clock::time_point giveUpAt = clock.Now() + kBusyPatience;
+    for (;;) {
+        const ReadAttempt result = attempt();
+        if (result != ReadAttempt::Busy) return result;
+        const RetryClock::Clock::time_point next = clock.Now() + kBusyRetryEvery;
+        if (next > giveUpAt) return result;
+        clock.SleepUntil(next);
+    }
+}
+
 }  // namespace kelt

@@ -1,8 +1,10 @@
 #pragma once
-// Reading a settings or script file: chunk by chunk, and only as far as the
-// reader needs. The file itself is a callback, so the rules are tried on
+// Reading a settings or script file: chunk by chunk, only as far as the
+// reader needs, and again while another program holds the file for a
+// moment. The file and the clock are callbacks, so the rules are tried on
 // any machine.
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -23,5 +25,28 @@ using ReadSome = std::function<std::size_t(char* into, std::size_t room)>;
 // Ctrl-Z or `limit` bytes, whichever comes first. The Ctrl-Z and whatever
 // follows it are left out: the data end there for the reader.
 std::string ReadUpToEndOfData(const ReadSome& readSome, std::size_t limit = kReadLimit);
+
+// What one try at opening and reading a file came to.
+enum class ReadAttempt {
+    Done,
+    Busy,     // another program holds the file (a sharing or lock violation)
+    Refused,  // missing, no permission, or any other error: trying again will not help
+};
+
+struct RetryClock {
+    using Clock = std::chrono::steady_clock;
+    virtual ~RetryClock() = default;
+    virtual Clock::time_point Now() = 0;
+    virtual void SleepUntil(Clock::time_point deadline) = 0;
+};
+
+// A sync client, an indexer or a virus scanner may hold a file for a moment.
+inline constexpr std::chrono::milliseconds kBusyRetryEvery{50};
+inline constexpr std::chrono::milliseconds kBusyPatience{2000};
+
+// Tries `attempt`, and again every kBusyRetryEvery while it finds the file
+// busy, until kBusyPatience after the first try. The last try's result:
+// Busy means the file was held all that time.
+ReadAttempt RetryWhileBusy(const std::function<ReadAttempt()>& attempt, RetryClock& clock);
 
 }  // namespace kelt

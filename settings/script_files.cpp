@@ -7,6 +7,7 @@
 
 #include "link/commands.h"
 #include "platform/handles.h"
+#include "platform/sleep.h"
 #include "platform/text.h"
 #include "settings/file_reading.h"
 #include "settings/safe_store.h"
@@ -18,11 +19,32 @@ namespace {
 using platform::AnsiToWide;
 using platform::UniqueHandle;
 
-UniqueHandle OpenForReading(const std::wstring& name) {
-    HANDLE raw = CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+// Another program has the file open without sharing it, or has locked it.
+bool IsBusy(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+// One try at the file: opened sharing reading with others, read to the end
+// of its data.
+ReadAttempt TryReading(const std::wstring& name, std::optional<std::string>& data) {
+    HANDLE raw = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    return UniqueHandle(raw == INVALID_HANDLE_VALUE ? nullptr : raw);
+    if (raw == INVALID_HANDLE_VALUE) return IsBusy(GetLastError()) ? ReadAttempt::Busy : ReadAttempt::Refused;
+    UniqueHandle file(raw);
+    bool busy = false;
+    std::string bytes = ReadUpToEndOfData([&](char* into, std::size_t room) -> std::size_t {
+        DWORD read = 0;
+        if (ReadFile(raw, into, static_cast<DWORD>(room), &read, nullptr)) return read;
+        busy = IsBusy(GetLastError());
+        return 0;
+    });
+    if (busy) return ReadAttempt::Busy;
+    data = std::move(bytes);
+    return ReadAttempt::Done;
 }
+
+struct SteadyRetryClock : RetryClock {
+    Clock::time_point Now() override { return Clock::now(); }
+    void SleepUntil(Clock::time_point deadline) override { platform::SleepUntil(deadline); }
+};
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
     size_t done = 0;
@@ -154,12 +176,11 @@ bool SettingsFileExists(const std::string& name) {
 }
 
 std::optional<std::string> ReadSettingsData(const std::string& name) {
-    UniqueHandle file = OpenForReading(AnsiToWide(name));
-    if (!file) return std::nullopt;
-    return ReadUpToEndOfData([&](char* into, std::size_t room) -> std::size_t {
-        DWORD read = 0;
-        return ReadFile(file.get(), into, static_cast<DWORD>(room), &read, nullptr) ? read : 0;
-    });
+    const std::wstring wide = AnsiToWide(name);
+    std::optional<std::string> data;
+    SteadyRetryClock clock;
+    RetryWhileBusy([&] { return TryReading(wide, data); }, clock);
+    return data;
 }
 
 bool StoreFile(const std::string& name, const std::string& bytes) {

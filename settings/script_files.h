@@ -15,8 +15,9 @@ namespace kelt {
 // True when the name is an existing file (not a folder or volume label).
 bool SettingsFileExists(const std::string& name);
 // The file's data as the reader takes them: up to the first Ctrl-Z, and
-// no more than its first 64 MiB. Nothing when it cannot be opened (locked,
-// no access).
+// no more than its first 64 MiB. A file another program holds is tried
+// again for up to 2 s. Nothing when it cannot be read (held longer, no
+// access).
 std::optional<std::string> ReadSettingsData(const std::string& name);
 // Replaces the file's content with bytes through the safe write of
 // safe_store.h. False when the file does not hold the new content.

@@ -93,30 +93,63 @@ TEST(SettingsFile, QuitCreatesTheFifteenLineFileByteForByte) {
     EXPECT_EQ(FilesIn(panel.folder), 1u) << "no temporary or backup file is left behind";
 }
 
+// A stored settings file far from the defaults, and the upload it makes.
+const std::string kStoredFile = kHeader +
+                                "Commport = 15\r\n"
+                                "Auto_freq =  0 ,            38.5\r\n"
+                                "Auto_width =  0 ,           250\r\n"
+                                "Fish_Echo =  1 , 3 , 4\r\n"
+                                "Fish_Depth = 20.0\r\n"
+                                "Fish_Reply_Level = 1\r\n"
+                                "Bottom_Depth = 12.5\r\n"
+                                "Bottom_Reply_Level = 25\r\n"
+                                "Depth_Units = cm\r\n"
+                                "LastFileLoaded  = \r\n"
+                                "LastFileSaved  = KELT_9R.ini\r\n";
+const Lines kStoredUpload{"~~~", "cm", "d125", "l235", "e4", "E3", "D125", "L143", "f380", "w250", "S"};
+
+size_t PortOpens(const test::Simulator& sim) {
+    size_t opens = 0;
+    for (const auto& event : sim.Events())
+        if (event.event == "open") ++opens;
+    return opens;
+}
+
 TEST(SettingsFile, StoredSettingsDriveTheUploadAndTheCloseBoxKeepsTheFile) {
     RunningPanel panel(L"settings-stored");
-    const std::string stored = kHeader +
-                               "Commport = 15\r\n"
-                               "Auto_freq =  0 ,            38.5\r\n"
-                               "Auto_width =  0 ,           250\r\n"
-                               "Fish_Echo =  1 , 3 , 4\r\n"
-                               "Fish_Depth = 20.0\r\n"
-                               "Fish_Reply_Level = 1\r\n"
-                               "Bottom_Depth = 12.5\r\n"
-                               "Bottom_Reply_Level = 25\r\n"
-                               "Depth_Units = cm\r\n"
-                               "LastFileLoaded  = \r\n"
-                               "LastFileSaved  = KELT_9R.ini\r\n";
-    WriteBytes(panel.folder + L"/KELT_9R.ini", stored);
+    WriteBytes(panel.folder + L"/KELT_9R.ini", kStoredFile);
     ASSERT_TRUE(panel.Start(11));
-    EXPECT_EQ(panel.sim.ReceivedLines(),
-              (Lines{"~~~", "cm", "d125", "l235", "e4", "E3", "D125", "L143", "f380", "w250", "S"}));
+    EXPECT_EQ(panel.sim.ReceivedLines(), kStoredUpload);
     EXPECT_EQ(test::ItemText(panel.window, id::FreqSetEdit), L"38.5");
     EXPECT_TRUE(test::IsChecked(panel.window, id::MetersOption));
     EXPECT_EQ(test::ItemText(panel.window, id::BottomDepthLabel), L"Depth Mtrs");
     PostMessageW(panel.window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(panel.program->WaitExit(10s), 0u);
-    EXPECT_EQ(test::ReadFileBytes(panel.folder + L"/KELT_9R.ini"), stored);
+    EXPECT_EQ(test::ReadFileBytes(panel.folder + L"/KELT_9R.ini"), kStoredFile);
+}
+
+TEST(SettingsFile, AFileHeldForAMomentAtStartIsReadOnceLetGo) {
+    RunningPanel panel(L"settings-held-briefly");
+    const std::wstring path = panel.folder + L"\\KELT_9R.ini";
+    WriteBytes(path, kStoredFile);
+    // A sync client or an indexer has the file open, unshared, as the panel
+    // starts.
+    HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    panel.program = std::make_unique<test::RunningProgram>(test::BuildPath(L"keltpanel.exe"), panel.folder);
+    Sleep(1000);  // the hold itself
+    const size_t opensWhileHeld = PortOpens(panel.sim);
+    CloseHandle(holder);
+    panel.window = test::WaitForWindow(panel.program->pid(), kPanelCaption, 30s);
+    ASSERT_NE(panel.window, nullptr);
+    EXPECT_EQ(opensWhileHeld, 0u) << "the panel waits for its settings before it opens the port";
+    EXPECT_EQ(panel.sim.WaitForReceived(11, 8s), kStoredUpload);
+    test::Click(panel.window, id::QuitButton);
+    EXPECT_EQ(panel.program->WaitExit(10s), 0u);
+    const std::string saved = test::ReadFileBytes(path);
+    EXPECT_NE(saved.find("Bottom_Depth = 12.5\r\n"), std::string::npos) << "Quit saved the stored settings";
+    EXPECT_NE(saved.find("Depth_Units = cm\r\n"), std::string::npos);
 }
 
 TEST(ScriptFiles, SaveThenResetThenOpenBringsTheSettingsBackAndUploadsThem) {
@@ -208,6 +241,30 @@ TEST(StoreFile, ATargetHeldByAnotherProgramIsLeftAsItWas) {
     CloseHandle(holder);
     EXPECT_EQ(test::ReadFileBytes(target), "kept\r\n");
     EXPECT_EQ(FilesIn(folder), 1u);
+}
+
+// --- Reading, in this process ---------------------------------------------
+
+TEST(ReadSettingsData, AFileOthersAreReadingIsReadAtOnceOneHeldUnsharedIsGivenUp) {
+    const std::wstring folder = test::FreshFolder(L"read-shared");
+    const std::wstring path = folder + L"\\KELT_9R.ini";
+    const std::string name(path.begin(), path.end());
+    WriteBytes(path, "Bottom_Depth = 42\r\n");
+    HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadSettingsData(name), std::string("Bottom_Depth = 42\r\n")) << "reading is shared";
+    CloseHandle(reader);
+
+    HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_EQ(ReadSettingsData(name), std::nullopt);
+    const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    CloseHandle(holder);
+    EXPECT_GE(waited, 1.9) << "tried again for about 2 s";
+    EXPECT_LT(waited, 3.0);
 }
 
 TEST(WorkingDirectoryKeeper, PutsTheWorkingDirectoryBack) {
