@@ -263,8 +263,13 @@ WorkingDirectoryKeeper::~WorkingDirectoryKeeper() {
 void OpenScriptFile(HWND panel, PanelState& state, PanelView& view, Link& link) {
     const std::string name = AskForFileName(panel, false);
     if (!SettingsFileExists(name)) return;
+    // A script held by another program or not ours to read is left alone,
+    // like one that is not there: the panel and the instrument keep their
+    // settings.
+    const std::optional<std::string> contents = ReadSettingsData(name);
+    if (!contents) return;
     SetDefaultSettings(state);
-    ReadSettingsFile(state, name, ReadSettingsData(name));
+    ReadSettingsFile(state, name, *contents);
     SendAllSettings(state, view, link);
 }
 

@@ -217,6 +217,52 @@ TEST(ScriptFiles, SaveThenResetThenOpenBringsTheSettingsBackAndUploadsThem) {
     EXPECT_NE(settings.find("LastFileLoaded  = "), std::string::npos);
 }
 
+// The texts of the eight setting boxes.
+std::vector<std::wstring> SettingBoxes(HWND panel) {
+    std::vector<std::wstring> texts;
+    for (int box : {id::FreqSetEdit, id::WidthSetEdit, id::OnPulsesEdit, id::OffPulsesEdit,
+                    id::FishDepthEdit, id::FishLevelEdit, id::BottomDepthEdit, id::BottomLevelEdit})
+        texts.push_back(test::ItemText(panel, box));
+    return texts;
+}
+
+// Moves a slider as a drag ending there would; returns once the panel has
+// taken the move, false when it did not within the time.
+bool MoveSlider(HWND panel, int sliderId, int position) {
+    HWND slider = GetDlgItem(panel, sliderId);
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(slider, TBM_SETPOS, TRUE, position, SMTO_NORMAL, 15000, &ignored) &&
+           SendMessageTimeoutW(panel, WM_VSCROLL, SB_THUMBPOSITION, reinterpret_cast<LPARAM>(slider),
+                               SMTO_NORMAL, 15000, &ignored);
+}
+
+TEST(ScriptFiles, AScriptThatCannotBeReadChangesNothingAndSendsNothing) {
+    RunningPanel panel(L"script-unreadable");
+    ASSERT_TRUE(panel.Start());
+    ASSERT_TRUE(MoveSlider(panel.window, id::BottomDepthSlider, 123));
+    ASSERT_EQ(panel.sim.WaitForReceived(12, 5s).size(), 12u);
+    const std::vector<std::wstring> boxes = SettingBoxes(panel.window);
+    ASSERT_EQ(test::ItemText(panel.window, id::BottomDepthEdit), L"12.3") << "not the default";
+
+    // Held unshared by another program for longer than the panel tries.
+    const std::wstring script = panel.folder + L"\\held.scp";
+    WriteBytes(script, kStoredFile);
+    HANDLE holder = CreateFileW(script.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    PostMessageW(panel.window, WM_COMMAND, id::MenuOpenFile, 0);
+    ASSERT_TRUE(ChooseFile(panel.program->pid(), L"Open File", script));
+    // A message sent to the panel is taken once it has given the file up.
+    DWORD_PTR ignored = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(panel.window, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored));
+    EXPECT_EQ(SettingBoxes(panel.window), boxes);
+    ASSERT_TRUE(MoveSlider(panel.window, id::BottomLevelSlider, 200));
+    const Lines lines = panel.sim.WaitForReceived(13, 5s);
+    ASSERT_GE(lines.size(), 13u);
+    EXPECT_EQ(lines[12], "l200") << "the slider's command is the first line after the dialog";
+    CloseHandle(holder);
+}
+
 // --- The safe write, in this process ----------------------------------------
 
 TEST(StoreFile, ReplacesTheWholeContentAndLeavesNoTemporaryFile) {
