@@ -116,97 +116,55 @@ TEST(SafeStore, WithoutATemporaryFileTheHeldTargetIsRewrittenInPlace) {
     EXPECT_EQ(folder.swaps, 0);
 }
 
+// Every failed swap, with every later step failing or not: the target
+// holds the old or the new content, or else whatever could not be moved back
+// is kept; the store succeeds whenever a way to the new content was open.
 TEST(SafeStore, AFailedSwapAlwaysLeavesTheOldOrTheNewContentAndNeverLosesBoth) {
     const SwapOutcome outcomes[] = {SwapOutcome::NothingMoved, SwapOutcome::TargetGone,
                                     SwapOutcome::TargetAtBackup};
     const InPlaceWrite rewrites[] = {InPlaceWrite::Written, InPlaceWrite::NotOpened,
                                      InPlaceWrite::Failed};
     for (SwapOutcome outcome : outcomes)
-        for (bool unusedName : {true, false})
-            for (bool temporaryMoves : {true, false})
-                for (bool backupMoves : {true, false})
-                    for (InPlaceWrite rewrite : rewrites) {
-                        SCOPED_TRACE(testing::Message()
-                                     << "outcome " << static_cast<int>(outcome) << ", backup name "
-                                     << unusedName << ", temporary moves " << temporaryMoves
-                                     << ", backup moves " << backupMoves << ", rewrite "
-                                     << static_cast<int>(rewrite));
-                        FakeFolder folder;
-                        folder.swapOutcome = outcome;
-                        folder.unusedNamePossible = unusedName;
-                        folder.rewrite = rewrite;
-                        if (!temporaryMoves) folder.unmovable.insert("klt1.tmp");
-                        if (!backupMoves) folder.unmovable.insert("klb1.tmp");
-                        const bool stored = StoreSafely(folder, kNew);
+        for (bool misreported : {false, true})
+            for (bool unusedName : {true, false})
+                for (bool temporaryMoves : {true, false})
+                    for (bool backupMoves : {true, false})
+                        for (InPlaceWrite rewrite : rewrites) {
+                            SCOPED_TRACE(testing::Message()
+                                         << "outcome " << static_cast<int>(outcome) << ", target lost anyway "
+                                         << misreported << ", backup name " << unusedName
+                                         << ", temporary moves " << temporaryMoves << ", backup moves "
+                                         << backupMoves << ", rewrite " << static_cast<int>(rewrite));
+                            FakeFolder folder;
+                            folder.swapOutcome = outcome;
+                            folder.swapLosesTarget = misreported;
+                            folder.unusedNamePossible = unusedName;
+                            folder.rewrite = rewrite;
+                            if (!temporaryMoves) folder.unmovable.insert("klt1.tmp");
+                            if (!backupMoves) folder.unmovable.insert("klb1.tmp");
+                            const bool stored = StoreSafely(folder, kNew);
 
-                        Files others = folder.files;
-                        others.erase(kTarget);
-                        others.erase(kHiddenName);
-                        const auto target = folder.files.find(kTarget);
-                        const bool whole = target != folder.files.end() &&
-                                           (target->second == kOld || target->second == kNew);
-                        EXPECT_EQ(stored, whole && target->second == kNew);
-                        if (whole) {
-                            EXPECT_TRUE(others.empty()) << "no copy is left beside a whole target";
-                            continue;
+                            const bool replaceable = outcome == SwapOutcome::NothingMoved && !misreported;
+                            EXPECT_EQ(stored, temporaryMoves || (replaceable && rewrite == InPlaceWrite::Written));
+                            Files others = folder.files;
+                            others.erase(kTarget);
+                            others.erase(kHiddenName);
+                            const auto target = folder.files.find(kTarget);
+                            const bool whole = target != folder.files.end() &&
+                                               (target->second == kOld || target->second == kNew);
+                            EXPECT_EQ(stored, whole && target->second == kNew);
+                            if (whole) {
+                                EXPECT_TRUE(others.empty()) << "no copy is left beside a whole target";
+                                continue;
+                            }
+                            for (const auto& [name, bytes] : others)
+                                EXPECT_EQ(folder.unmovable.count(name), 1u)
+                                    << name << " could have gone back under the target's name";
+                            EXPECT_EQ(others["klt1.tmp"], kNew) << "the new content survives";
+                            if (outcome == SwapOutcome::TargetAtBackup && unusedName) {
+                                EXPECT_EQ(others["klb1.tmp"], kOld) << "the old content survives";
+                            }
                         }
-                        for (const auto& [name, bytes] : others)
-                            EXPECT_EQ(folder.unmovable.count(name), 1u)
-                                << name << " could have gone back under the target's name";
-                        EXPECT_EQ(others["klt1.tmp"], kNew) << "the new content survives";
-                        if (outcome == SwapOutcome::TargetAtBackup && unusedName) {
-                            EXPECT_EQ(others["klb1.tmp"], kOld) << "the old content survives";
-                        }
-                    }
-}
-
-TEST(SafeStore, TheTargetTakenAwayIsRefilledWithTheNewContentOrElseTheOld) {
-    FakeFolder gone;
-    gone.swapOutcome = SwapOutcome::TargetGone;
-    EXPECT_TRUE(StoreSafely(gone, kNew));
-    EXPECT_EQ(gone.files, (Files{{kTarget, kNew}}));
-
-    FakeFolder atBackup;
-    atBackup.swapOutcome = SwapOutcome::TargetAtBackup;
-    atBackup.unmovable = {"klt1.tmp"};
-    EXPECT_FALSE(StoreSafely(atBackup, kNew));
-    EXPECT_EQ(atBackup.files, (Files{{kTarget, kOld}})) << "the backup goes back under the target's name";
-
-    FakeFolder stuck;
-    stuck.swapOutcome = SwapOutcome::TargetAtBackup;
-    stuck.unmovable = {"klt1.tmp", "klb1.tmp"};
-    EXPECT_FALSE(StoreSafely(stuck, kNew));
-    EXPECT_EQ(stuck.files, (Files{{"klt1.tmp", kNew}, {"klb1.tmp", kOld}}));
-}
-
-TEST(SafeStore, ATargetThatCannotBeReplacedIsRewrittenInPlaceWhileTheCopyWaits) {
-    FakeFolder folder;
-    folder.swapOutcome = SwapOutcome::NothingMoved;
-    folder.unmovable = {"klt1.tmp"};
-    EXPECT_TRUE(StoreSafely(folder, kNew));
-    EXPECT_EQ(folder.files, (Files{{kTarget, kNew}}));
-
-    FakeFolder cutShort;
-    cutShort.swapOutcome = SwapOutcome::NothingMoved;
-    cutShort.unmovable = {"klt1.tmp"};
-    cutShort.rewrite = InPlaceWrite::Failed;
-    EXPECT_FALSE(StoreSafely(cutShort, kNew));
-    EXPECT_EQ(cutShort.files.at("klt1.tmp"), kNew) << "the temporary copy outlives a failed rewrite";
-
-    FakeFolder untouched;
-    untouched.swapOutcome = SwapOutcome::NothingMoved;
-    untouched.unmovable = {"klt1.tmp"};
-    untouched.rewrite = InPlaceWrite::NotOpened;
-    EXPECT_FALSE(StoreSafely(untouched, kNew));
-    EXPECT_EQ(untouched.files, (Files{{kTarget, kOld}}));
-
-    FakeFolder misreported;
-    misreported.swapOutcome = SwapOutcome::NothingMoved;
-    misreported.unmovable = {"klt1.tmp"};
-    misreported.rewrite = InPlaceWrite::NotOpened;
-    misreported.swapLosesTarget = true;
-    EXPECT_FALSE(StoreSafely(misreported, kNew));
-    EXPECT_EQ(misreported.files, (Files{{"klt1.tmp", kNew}})) << "the last copy is never removed";
 }
 
 }  // namespace
