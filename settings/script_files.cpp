@@ -58,8 +58,8 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
     return true;
 }
 
-// Overwrites the open target itself, for folders where no temporary file
-// can be made.
+// Overwrites the open target itself, where no temporary file can be made
+// or the target may be written but not replaced.
 bool WriteInPlace(HANDLE target, const std::string& bytes) {
     LARGE_INTEGER start{};
     return SetFilePointerEx(target, start, nullptr, FILE_BEGIN) && WriteAll(target, bytes) &&
