@@ -2,11 +2,15 @@
 
 #include <commdlg.h>
 
+#include <utility>
 #include <vector>
 
 #include "link/commands.h"
 #include "platform/handles.h"
+#include "platform/sleep.h"
 #include "platform/text.h"
+#include "settings/file_reading.h"
+#include "settings/safe_store.h"
 #include "settings/settings_file.h"
 
 namespace kelt {
@@ -15,11 +19,32 @@ namespace {
 using platform::AnsiToWide;
 using platform::UniqueHandle;
 
-UniqueHandle OpenForReading(const std::wstring& name) {
-    HANDLE raw = CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+// Another program has the file open without sharing it, or has locked it.
+bool IsBusy(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+// One try at the file: opened sharing reading with others, read to the end
+// of its data.
+ReadAttempt TryReading(const std::wstring& name, std::optional<std::string>& data) {
+    HANDLE raw = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    return UniqueHandle(raw == INVALID_HANDLE_VALUE ? nullptr : raw);
+    if (raw == INVALID_HANDLE_VALUE) return IsBusy(GetLastError()) ? ReadAttempt::Busy : ReadAttempt::Refused;
+    UniqueHandle file(raw);
+    bool busy = false;
+    std::string bytes = ReadUpToEndOfData([&](char* into, std::size_t room) -> std::size_t {
+        DWORD read = 0;
+        if (ReadFile(raw, into, static_cast<DWORD>(room), &read, nullptr)) return read;
+        busy = IsBusy(GetLastError());
+        return 0;
+    });
+    if (busy) return ReadAttempt::Busy;
+    data = std::move(bytes);
+    return ReadAttempt::Done;
 }
+
+struct SteadyRetryClock : RetryClock {
+    Clock::time_point Now() override { return Clock::now(); }
+    void SleepUntil(Clock::time_point deadline) override { platform::SleepUntil(deadline); }
+};
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
     size_t done = 0;
@@ -33,8 +58,8 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
     return true;
 }
 
-// Overwrites the open target itself, for folders where no temporary file
-// can be made.
+// Overwrites the open target itself, where no temporary file can be made
+// or the target may be written but not replaced.
 bool WriteInPlace(HANDLE target, const std::string& bytes) {
     LARGE_INTEGER start{};
     return SetFilePointerEx(target, start, nullptr, FILE_BEGIN) && WriteAll(target, bytes) &&
@@ -68,6 +93,77 @@ std::wstring WriteTemporaryBeside(const std::wstring& target, const std::string&
     return temporary;
 }
 
+HANDLE OpenTargetForWriting(const std::wstring& target, DWORD disposition) {
+    return CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The operations of the safe write over the real files.
+class FilesBesideTarget : public StoreOperations {
+public:
+    explicit FilesBesideTarget(std::wstring target) : target_(std::move(target)) {}
+
+    bool HoldTarget() override {
+        HANDLE raw = OpenTargetForWriting(target_, OPEN_ALWAYS);
+        if (raw == INVALID_HANDLE_VALUE) return false;
+        held_.reset(raw);
+        return true;
+    }
+    bool RewriteHeldTarget(const std::string& bytes) override {
+        return held_ && WriteInPlace(held_.get(), bytes);
+    }
+    void ReleaseTarget() override { held_.reset(); }
+    std::string WriteTemporary(const std::string& bytes) override {
+        return platform::WideToAnsi(WriteTemporaryBeside(target_, bytes));
+    }
+    std::string UnusedName() override {
+        // A fresh name made by Windows, its placeholder file removed again:
+        // ReplaceFileW is to create the backup itself.
+        wchar_t name[MAX_PATH] = {};
+        if (GetTempFileNameW(FolderOf(target_).c_str(), L"klb", 0, name) == 0) return {};
+        DeleteFileW(name);
+        return platform::WideToAnsi(name);
+    }
+    SwapOutcome Swap(const std::string& replacement, const std::string& backup) override {
+        const std::wstring backupName = AnsiToWide(backup);
+        if (ReplaceFileW(target_.c_str(), AnsiToWide(replacement).c_str(),
+                         backup.empty() ? nullptr : backupName.c_str(),
+                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+            return SwapOutcome::Swapped;
+        return OutcomeOfFailedReplace(GetLastError(), !backup.empty());
+    }
+    bool MoveToTarget(const std::string& from) override {
+        return MoveFileExW(AnsiToWide(from).c_str(), target_.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
+    InPlaceWrite RewriteTarget(const std::string& bytes) override {
+        HANDLE raw = OpenTargetForWriting(target_, OPEN_EXISTING);
+        if (raw == INVALID_HANDLE_VALUE) return InPlaceWrite::NotOpened;
+        UniqueHandle file(raw);
+        return WriteInPlace(raw, bytes) ? InPlaceWrite::Written : InPlaceWrite::Failed;
+    }
+    bool TargetExists() override { return GetFileAttributesW(target_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    void Remove(const std::string& name) override { DeleteFileW(AnsiToWide(name).c_str()); }
+
+private:
+    // Where a failed ReplaceFileW left the files, as Windows documents it.
+    static SwapOutcome OutcomeOfFailedReplace(DWORD error, bool backupGiven) {
+        switch (error) {
+            case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+                return backupGiven ? SwapOutcome::NothingMoved : SwapOutcome::TargetGone;
+            case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+                // Without a backup name the old content went to a name of
+                // Windows' choosing: as good as gone.
+                return backupGiven ? SwapOutcome::TargetAtBackup : SwapOutcome::TargetGone;
+            default:  // ERROR_UNABLE_TO_REMOVE_REPLACED and every other error
+                return SwapOutcome::NothingMoved;
+        }
+    }
+
+    std::wstring target_;
+    UniqueHandle held_;
+};
+
 }  // namespace
 
 bool SettingsFileExists(const std::string& name) {
@@ -79,45 +175,23 @@ bool SettingsFileExists(const std::string& name) {
     return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& name) {
-    UniqueHandle file = OpenForReading(AnsiToWide(name));
-    if (!file) return std::nullopt;
-    std::string bytes;
-    std::vector<char> chunk(1 << 16);
-    DWORD read = 0;
-    while (ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr) &&
-           read > 0)
-        bytes.append(chunk.data(), read);
-    return bytes;
+std::optional<std::string> ReadSettingsData(const std::string& name) {
+    const std::wstring wide = AnsiToWide(name);
+    std::optional<std::string> data;
+    SteadyRetryClock clock;
+    RetryWhileBusy([&] { return TryReading(wide, data); }, clock);
+    return data;
 }
 
 bool StoreFile(const std::string& name, const std::string& bytes) {
-    const std::wstring target = AnsiToWide(name);
-    // Opening without truncating proves the target may be written (not
-    // read-only, not held by another program) before anything changes.
-    HANDLE raw = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) return false;
-    UniqueHandle targetFile(raw);
-
-    const std::wstring temporary = WriteTemporaryBeside(target, bytes);
-    if (temporary.empty()) return WriteInPlace(raw, bytes);
-    targetFile.reset();
-    if (ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                     nullptr, nullptr))
-        return true;
-    DeleteFileW(temporary.c_str());
-    raw = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) return false;
-    targetFile.reset(raw);
-    return WriteInPlace(raw, bytes);
+    FilesBesideTarget files(AnsiToWide(name));
+    return StoreSafely(files, bytes);
 }
 
 void LoadSettingsAtStart(PanelState& state, const std::string& fileName) {
     const bool exists = SettingsFileExists(fileName);
     SetDefaultSettings(state);
-    if (exists) ReadSettingsFile(state, fileName, ReadWholeFile(fileName));
+    if (exists) ReadSettingsFile(state, fileName, ReadSettingsData(fileName));
 }
 
 void WriteSettingsFile(PanelState& state, PanelView& view, const std::string& fileName) {
@@ -189,8 +263,13 @@ WorkingDirectoryKeeper::~WorkingDirectoryKeeper() {
 void OpenScriptFile(HWND panel, PanelState& state, PanelView& view, Link& link) {
     const std::string name = AskForFileName(panel, false);
     if (!SettingsFileExists(name)) return;
+    // A script held by another program or not ours to read is left alone,
+    // like one that is not there: the panel and the instrument keep their
+    // settings.
+    const std::optional<std::string> contents = ReadSettingsData(name);
+    if (!contents) return;
     SetDefaultSettings(state);
-    ReadSettingsFile(state, name, ReadWholeFile(name));
+    ReadSettingsFile(state, name, *contents);
     SendAllSettings(state, view, link);
 }
 

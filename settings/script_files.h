@@ -14,12 +14,13 @@ namespace kelt {
 
 // True when the name is an existing file (not a folder or volume label).
 bool SettingsFileExists(const std::string& name);
-// The whole file, or nothing when it cannot be opened (locked, no access).
-std::optional<std::string> ReadWholeFile(const std::string& name);
-// Replaces the file's content with bytes, never leaving it empty or cut
-// short: the new content goes to a temporary file in the same folder that
-// then takes the target's place. Nothing is written when the target cannot
-// be opened for writing. False when nothing was written.
+// The file's data as the reader takes them: up to the first Ctrl-Z, and
+// no more than its first 64 MiB. A file another program holds is tried
+// again for up to 2 s. Nothing when it cannot be read (held longer, no
+// access).
+std::optional<std::string> ReadSettingsData(const std::string& name);
+// Replaces the file's content with bytes through the safe write of
+// safe_store.h. False when the file does not hold the new content.
 bool StoreFile(const std::string& name, const std::string& bytes);
 
 void LoadSettingsAtStart(PanelState& state, const std::string& fileName);

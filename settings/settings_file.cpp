@@ -17,7 +17,6 @@ constexpr std::string_view kHeaderRule = "'*************************************
 constexpr std::string_view kHeaderMaker = "'** Quillion Maritime Corp.                      **";
 constexpr std::string_view kHeaderVersion = "'** KELT_9R.scp file Version 1.0                 **";
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr char kEndOfData = '\x1A';  // Ctrl-Z: editors of old marked the end of a text this way
 constexpr char kBlank = ' ';
 constexpr std::size_t kPrintZone = 14;  // the check value and the setting line up in zones of 14 columns
 

@@ -17,6 +17,10 @@ namespace kelt {
 // Lives in the working directory; read at start, written by Quit.
 inline constexpr std::string_view kSettingsFileName = "KELT_9R.ini";
 
+// Ctrl-Z: editors of old marked the end of a text this way. Nothing after
+// it is read.
+inline constexpr char kEndOfData = '\x1A';
+
 // Factory settings of every text field the files keep (Reset uses them too,
 // so the port text goes back to "15" and both file names are cleared). The
 // three check-box states are left alone: the next upload sets them from the

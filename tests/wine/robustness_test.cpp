@@ -10,9 +10,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <random>
 
 #include "panel/control_ids.h"
+#include "settings/script_files.h"
 #include "wine_harness.h"
 
 namespace kelt {
@@ -69,6 +71,57 @@ TEST(BadSettingsFiles, HugeAndBinaryFilesNeverKeepThePanelFromStarting) {
     EXPECT_EQ(panel.WaitExit(10s), 0u);
     const std::string saved = test::ReadFileBytes(folder + L"\\KELT_9R.ini");
     EXPECT_EQ(saved.rfind("'*****", 0), 0u) << "Quit writes a proper settings file over the noise";
+}
+
+// A file of `size` bytes that starts with `head`; the rest is a hole the
+// file system stores no data for.
+bool MakeSparseFile(const std::wstring& path, const std::string& head, long long size) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    LARGE_INTEGER end{};
+    end.QuadPart = size;
+    const bool made = WriteFile(file, head.data(), static_cast<DWORD>(head.size()), &written, nullptr) &&
+                      SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return made;
+}
+
+TEST(BadSettingsFiles, AMultiGigabyteFileIsReadOnlyUpToItsFirst64MiB) {
+    const std::wstring folder = test::FreshFolder(L"giant-file");
+    const std::wstring path = folder + L"\\KELT_9R.ini";
+    struct Removal {
+        const std::wstring& path;
+        ~Removal() { DeleteFileW(path.c_str()); }
+    } removal{path};
+    ASSERT_TRUE(MakeSparseFile(path, "Bottom_Depth = 42\r\n", 3LL << 30));
+
+    auto began = std::chrono::steady_clock::now();
+    const std::optional<std::string> read = ReadSettingsData(std::string(path.begin(), path.end()));
+    const double readSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->size(), size_t{64} << 20);
+    EXPECT_EQ(read->rfind("Bottom_Depth = 42\r\n", 0), 0u);
+
+    test::Simulator sim(15, L"--rate 0");
+    began = std::chrono::steady_clock::now();
+    test::RunningProgram panel(test::BuildPath(L"keltpanel.exe"), folder);
+    HWND window = nullptr;
+    const Lines lines = StartUpload(sim, panel, window, 10);
+    const double startSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    // By its whole path: another checkout's panel may be running too.
+    const std::wstring exe = test::BuildPath(L"keltpanel.exe");
+    const double peak = test::UnixPeakResidentBytes(std::string(exe.begin(), exe.end()));
+    std::printf("3 GiB settings file: %zu MiB read in %.2f s; panel uploaded in %.1f s, "
+                "peak resident %.0f MiB\n", read->size() >> 20, readSeconds, startSeconds,
+                peak / (1 << 20));
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_EQ(lines[2], "d420") << "the key line before the tail is used";
+    EXPECT_GT(peak, 0);
+    EXPECT_LT(peak, 400.0 * (1 << 20)) << "the tail never comes into memory";
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(panel.WaitExit(10s), 0u);
 }
 
 TEST(BadSettingsFiles, AFileLockedByAnotherProgramGivesDefaultsAndIsNotOverwritten) {

@@ -163,14 +163,27 @@ double UnixCpuSeconds(const std::string& programName) {
     return ticks / 100.0;  // the kernel's clock ticks
 }
 
-double UnixResidentBytes(const std::string& programName) {
+namespace {
+
+// A "Vm...:" figure of /proc/PID/status, given there in kB.
+double UnixMemoryFigure(const std::string& programName, const std::string& field) {
     const std::filesystem::path process = UnixProcessOf(programName);
     if (process.empty()) return 0;
     std::ifstream status((process / L"status").wstring().c_str());
     std::string line;
     while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return 1024.0 * std::atof(line.c_str() + 6);
+        if (line.rfind(field, 0) == 0) return 1024.0 * std::atof(line.c_str() + field.size());
     return 0;
+}
+
+}  // namespace
+
+double UnixResidentBytes(const std::string& programName) {
+    return UnixMemoryFigure(programName, "VmRSS:");
+}
+
+double UnixPeakResidentBytes(const std::string& programName) {
+    return UnixMemoryFigure(programName, "VmHWM:");
 }
 
 void SaveScreen(const std::wstring& path) {

@@ -50,6 +50,8 @@ std::vector<HWND> ChildrenInOrder(HWND parent);
 double UnixCpuSeconds(const std::string& programName);
 // Resident memory of that Linux process in bytes (VmRSS), or 0.
 double UnixResidentBytes(const std::string& programName);
+// The most it has been resident since it started (VmHWM), or 0.
+double UnixPeakResidentBytes(const std::string& programName);
 
 // The whole screen as a 24-bit BMP file.
 void SaveScreen(const std::wstring& path);
