@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds, and starts the 64-bit panel under Wine
+# Sets up what is missing, builds, and starts the panel under Wine (the
+# delivered 32-bit program where Wine runs it, else the 64-bit build)
 # against the simulated instrument on COM15 (the default port), in a private
 # Wine prefix. With a display (DISPLAY set) the panel opens there; without
 # one it runs on a private Xvfb display, a screenshot is taken and it closes.
@@ -8,10 +9,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh"
 cmake --preset native >/dev/null && cmake --build --preset native --target keltsim >/dev/null
-cmake --preset win64 >/dev/null && cmake --build --preset win64 --target keltpanel demo_driver >/dev/null
 export KELT_WINEPREFIX=${KELT_WINEPREFIX:-$root/build/wineprefix-run}
 # shellcheck source=scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
+preset=$(kelt_run_preset)
+cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" --target keltpanel demo_driver >/dev/null
+echo "run-panel: the $preset build"
 headless=0
 [ -n "${DISPLAY:-}" ] || headless=1
 kelt_start_display
@@ -28,13 +31,13 @@ sleep 0.5
 
 cd "$run"
 if [ $headless -eq 0 ]; then
-  wine "$root/build/win64/keltpanel.exe"
+  wine "$root/build/$preset/keltpanel.exe"
 else
   # No display: a short scripted session on Xvfb, with screenshots.
   rm -f "$run"/*.bmp "$run"/*.png
-  wine "$root/build/win64/keltpanel.exe" >/dev/null 2>&1 &
+  wine "$root/build/$preset/keltpanel.exe" >/dev/null 2>&1 &
   panel=$!
-  wine "$root/build/win64/tests/wine/demo_driver.exe" "$(winepath -w "$run")"
+  wine "$root/build/$preset/tests/wine/demo_driver.exe" "$(winepath -w "$run")"
   wait $panel || true
   for shot in "$run"/*.bmp; do convert "$shot" -trim "${shot%.bmp}.png" && rm "$shot"; done
   kelt_stop_wine

@@ -24,13 +24,16 @@ run_as() {
   su "$user" -c "export DISPLAY='$DISPLAY' WINEPREFIX='$prefix' WINEARCH=win64 WINEDEBUG=-all \
     WINEDLLOVERRIDES='mscoree,mshtml=' KELTSIM='$keltsim' KELT_UNPRIVILEGED_DIR='$area' KELT_TEST_AREA='$area/scratch'; $*"
 }
-if [ ! -f "$prefix/.kelt-ready" ]; then
+kind=win64
+[ -x /usr/lib/wine/wine ] && kind=wow64  # a prefix that runs the 32-bit programs too
+if [ ! -f "$prefix/.kelt-ready-$kind" ]; then
+  run_as "rm -rf '$prefix'"
   run_as "wineboot -i >/dev/null 2>&1; wineserver -w"
   for n in $(seq 1 15); do
     run_as "wine reg add 'HKLM\\Software\\Wine\\Ports' /v COM$n /d '$prefix/absent-port-$n' /f >/dev/null 2>&1"
   done
   run_as "wine reg add 'HKCU\\Software\\Wine\\X11 Driver' /v Managed /d N /f >/dev/null 2>&1; wineserver -w"
-  run_as "touch '$prefix/.kelt-ready'"
+  run_as "touch '$prefix/.kelt-ready-$kind'"
 fi
 status=0
 run_as "wineserver -p; cd '$area' && wine '$tests_exe' --gtest_filter='Unprivileged.*'" || status=$?

@@ -44,8 +44,17 @@ kelt_set_window_management() {
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1
 }
 
+# A prefix made before Wine's 32-bit part was installed cannot run the
+# delivered 32-bit programs: the marker says which Wine made it.
+kelt_wine_kind() { if [ -x /usr/lib/wine/wine ]; then echo wow64; else echo win64; fi; }
+
+# The build the run commands start: the delivered 32-bit programs where
+# Wine can run them, else the 64-bit build of the same sources.
+kelt_run_preset() { if [ "$(kelt_wine_kind)" = wow64 ]; then echo win32; else echo win64; fi; }
+
 kelt_prepare_prefix() {
-  if [ ! -f "$WINEPREFIX/.kelt-ready-3" ]; then
+  local marker="$WINEPREFIX/.kelt-ready-4-$(kelt_wine_kind)"
+  if [ ! -f "$marker" ]; then
     echo "wine-env: creating the Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
@@ -53,7 +62,7 @@ kelt_prepare_prefix() {
     wineserver -w
     kelt_map_ports
     wineserver -w
-    touch "$WINEPREFIX/.kelt-ready-3"
+    touch "$marker"
   fi
   # One wineserver for the whole run: a fresh one's mount manager would
   # rewrite the COM links that tests point at the simulator.

@@ -60,18 +60,6 @@ struct RunningPanel {
     HWND window = nullptr;
 };
 
-// Answers the common file dialog with a name, and any question after it.
-bool ChooseFile(DWORD pid, const wchar_t* title, const std::wstring& name) {
-    HWND dialog = test::WaitForWindow(pid, title, 20s);
-    if (dialog == nullptr) return false;
-    HWND nameBox = GetDlgItem(dialog, 1148);  // the file name combo box
-    HWND edit = FindWindowExW(nameBox, nullptr, L"Edit", nullptr);
-    SendMessageW(edit != nullptr ? edit : nameBox, WM_SETTEXT, 0,
-                 reinterpret_cast<LPARAM>(name.c_str()));
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    return test::WaitUntil([&] { return !IsWindow(dialog); }, 20s);
-}
-
 TEST(SettingsFile, QuitCreatesTheFifteenLineFileByteForByte) {
     RunningPanel panel(L"settings-quit");
     ASSERT_TRUE(panel.Start());
@@ -201,7 +189,7 @@ TEST(ScriptFiles, SaveThenResetThenOpenBringsTheSettingsBackAndUploadsThem) {
     ASSERT_EQ(panel.sim.WaitForReceived(22, 8s).at(14), "d300") << "Reset uploads the defaults";
 
     PostMessageW(panel.window, WM_COMMAND, id::MenuOpenFile, 0);
-    ASSERT_TRUE(ChooseFile(panel.program->pid(), L"Open File", script));
+    ASSERT_TRUE(test::ChooseFile(panel.program->pid(), L"Open File", script));
     const Lines lines = panel.sim.WaitForReceived(32, 8s);
     ASSERT_EQ(lines.size(), 32u);
     EXPECT_EQ(lines.at(22), "~~~");
@@ -251,7 +239,7 @@ TEST(ScriptFiles, AScriptThatCannotBeReadChangesNothingAndSendsNothing) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     PostMessageW(panel.window, WM_COMMAND, id::MenuOpenFile, 0);
-    ASSERT_TRUE(ChooseFile(panel.program->pid(), L"Open File", script));
+    ASSERT_TRUE(test::ChooseFile(panel.program->pid(), L"Open File", script));
     // A message sent to the panel is taken once it has given the file up.
     DWORD_PTR ignored = 0;
     ASSERT_TRUE(SendMessageTimeoutW(panel.window, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored));

@@ -15,10 +15,12 @@ std::wstring BuildPath(const wchar_t* relative) {
     return (path / relative).wstring();
 }
 
-RunningProgram::RunningProgram(const std::wstring& exe, const std::wstring& workingDir) {
+RunningProgram::RunningProgram(const std::wstring& exe, const std::wstring& workingDir,
+                               const std::wstring& arguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info_))
         info_ = {};
@@ -86,24 +88,28 @@ HWND WaitForWindow(DWORD pid, const std::wstring& captionPrefix,
     return nullptr;
 }
 
+namespace {
+struct OtherWindowSearch {
+    DWORD pid;
+    const std::vector<HWND>* known;
+    HWND found;
+};
+
+BOOL CALLBACK MatchOtherWindow(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<OtherWindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->pid || !IsWindowVisible(window)) return TRUE;
+    for (HWND known : *search->known)
+        if (known == window) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+}  // namespace
+
 HWND OtherWindowOf(DWORD pid, const std::vector<HWND>& known) {
-    struct Search {
-        DWORD pid;
-        const std::vector<HWND>* known;
-        HWND found;
-    } search{pid, &known, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->pid || !IsWindowVisible(window)) return TRUE;
-            for (HWND k : *s->known)
-                if (k == window) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    OtherWindowSearch search{pid, &known, nullptr};
+    EnumWindows(MatchOtherWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -439,6 +445,16 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
+}
+
+bool ChooseFile(DWORD pid, const wchar_t* title, const std::wstring& name) {
+    HWND dialog = WaitForWindow(pid, title, std::chrono::seconds(20));
+    if (dialog == nullptr) return false;
+    HWND nameBox = GetDlgItem(dialog, 1148);  // the file name combo box
+    HWND edit = FindWindowExW(nameBox, nullptr, L"Edit", nullptr);
+    SendMessageW(edit != nullptr ? edit : nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return WaitUntil([&] { return !IsWindow(dialog); }, std::chrono::seconds(20));
 }
 
 bool FileExists(const std::wstring& path) {

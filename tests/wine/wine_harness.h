@@ -15,7 +15,8 @@ std::wstring BuildPath(const wchar_t* relative);  // inside the build folder
 // A program started for a test; killed at the end of the test if it still runs.
 class RunningProgram {
 public:
-    RunningProgram(const std::wstring& exe, const std::wstring& workingDir);
+    RunningProgram(const std::wstring& exe, const std::wstring& workingDir,
+                   const std::wstring& arguments = L"");
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
@@ -120,6 +121,9 @@ std::vector<std::wstring> ComboItems(HWND combo);
 // to be handled (it may open a modal dialog).
 void Click(HWND dialog, int id);
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+// Answers the program's open or save dialog (found by its title) with a file
+// name; true once the dialog is gone.
+bool ChooseFile(DWORD pid, const wchar_t* title, const std::wstring& name);
 bool FileExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 
