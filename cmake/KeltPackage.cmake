@@ -68,7 +68,8 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   include(CPack)
 
   # The tests make the packages themselves (the programs are built by then)
-  # and read them back; nothing here can run a 32-bit Windows program.
+  # and read them back; where Wine runs 32-bit programs, package_tests (in
+  # tests/wine) installs and starts them too.
   function(kelt_package_test name)
     add_test(NAME packages_${name}
              COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-packages.sh ${CMAKE_BINARY_DIR} ${ARGN})

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Makes and checks the release packages of the 32-bit build. The programs and
-# their installer cannot run on this machine, so every check reads files.
+# Makes and checks the release packages of the 32-bit build by reading their
+# files. (Where Wine has its 32-bit part, package-tests.sh also installs and
+# runs them.)
 #
 # Usage: check-packages.sh BUILD_DIR [STEP...]
 #   build      make both packages afresh with cpack; report time and sizes
