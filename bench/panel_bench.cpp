@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "link/serial_port.h"
+#include "panel/win/panel_port.h"
 #include "panel/control_ids.h"
-#include "panel/main_panel.h"
-#include "panel/panel_win32.h"
+#include "panel/win/main_panel.h"
+#include "link/win/port_link.h"
+#include "panel/win/panel_view.h"
 #include "panel/reactions.h"
 #include "tests/wine/wine_harness.h"
 
@@ -81,12 +82,12 @@ void ReactionFigures(int calls) {
     static kelt::PanelState state;
     kelt::PanelResources resources;
     HWND panel = kelt::CreateMainPanel(GetModuleHandleW(nullptr), nullptr, state, resources);
-    state.portFileNo = kelt::AllocatePortChannel();
+    auto port = std::make_shared<kelt::Port>();
     state.commPortText = "15";
-    kelt::OpenPort(state);
+    kelt::OpenPort(state, *port);
     state.bottomDepthSteps = 5000;
-    kelt::Win32PanelView view(panel, state);
-    kelt::PortLink link(state);
+    kelt::Win32PanelView view(panel);
+    kelt::PortLink link(port);
     std::vector<double> micros;
     micros.reserve(static_cast<size_t>(calls));
     LARGE_INTEGER frequency, start, end;
@@ -101,7 +102,7 @@ void ReactionFigures(int calls) {
     }
     std::printf("| slider reaction on the real window and port (Wine) | median %.1f us over %d calls |\n",
                 Median(micros), calls);
-    kelt::PortChannelOf(state.portFileNo).Close();
+    port->Close();
     DestroyWindow(panel);
 }
 

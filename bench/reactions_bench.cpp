@@ -3,7 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "link/commands.h"
+#include "panel/upload.h"
 #include "panel/control_ids.h"
 #include "panel/reactions.h"
 #include "settings/settings_file.h"

@@ -10,7 +10,8 @@
 #include <string_view>
 
 #include "link/framing.h"
-#include "link/reader_loop.h"
+#include "link/measurement_loop.h"
+#include "panel/measurements.h"
 
 namespace kelt {
 namespace {
@@ -66,16 +67,16 @@ void MessagesInLargeReads(benchmark::State& state) {
 BENCHMARK(MessagesInLargeReads)->Unit(benchmark::kMillisecond);
 
 // The whole poll loop over a port that always has 16 bytes waiting.
-struct BusyLine : ReaderPort, ReaderSink, Sleeper {
-    std::atomic<std::int32_t> stop{0};
-    std::atomic<std::int32_t> busy{0};
+struct BusyLine : LinePort, MeasurementSink, Sleeper {
+    std::atomic<bool> stop{false};
+    std::atomic<bool> busy{false};
     std::string wire;
     std::size_t at = 0;
     std::int64_t delivered = 0;
 
-    std::string ReadWaiting(const std::atomic<std::int32_t>&) override {
+    std::string ReadWaiting(const std::atomic<bool>&) override {
         if (at >= wire.size()) {
-            stop = 1;
+            stop = true;
             return {};
         }
         const std::size_t from = at;
@@ -90,7 +91,7 @@ void PollLoopOverBusyLine(benchmark::State& state) {
     BusyLine line;
     while (line.wire.size() < 1'000'000) line.wire += kMessage;
     for (auto _ : state) {
-        line.stop = 0;
+        line.stop = false;
         line.at = 0;
         benchmark::DoNotOptimize(MeasurementLoop(line.stop, line.busy, line, line, line));
     }

@@ -18,6 +18,14 @@ kelt_warnings(native_tests)
 gtest_discover_tests(native_tests
   PROPERTIES ENVIRONMENT "KELTSIM_PATH=$<$<TARGET_EXISTS:keltsim>:$<TARGET_FILE:keltsim>>")
 
+# The folders include each other in one direction only, and no portable
+# file sees Windows (ARCHITECTURE.md).
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_FOUND)
+  add_test(NAME one_way_includes
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/check-layers.py ${CMAKE_SOURCE_DIR})
+endif()
+
 if(NOT KELT_TESTS_ONLY)
   add_subdirectory(fuzz)
   add_subdirectory(bench)

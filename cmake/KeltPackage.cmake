@@ -74,7 +74,7 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     add_test(NAME packages_${name}
              COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-packages.sh ${CMAKE_BINARY_DIR} ${ARGN})
     set_tests_properties(packages_${name} PROPERTIES
-      ENVIRONMENT "CPACK=${CMAKE_CPACK_COMMAND};OBJDUMP=${CMAKE_OBJDUMP}"
+      ENVIRONMENT "CPACK=${CMAKE_CPACK_COMMAND};OBJDUMP=${CMAKE_OBJDUMP};KELT_VERSION=${PROJECT_VERSION};KELT_TERMINAL_VERSION=${KELT_TERMINAL_VERSION}"
       RESOURCE_LOCK kelt_packages_folder)
   endfunction()
   kelt_package_test(build build)
@@ -92,7 +92,7 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   # The sample script is read and written back by the panel's own code,
   # built for this machine from keltcore's current sources.
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/packaging/keltcore_sources.cmake
-       CONTENT "set(KELT_CORE_SOURCES \"$<TARGET_PROPERTY:keltcore,SOURCES>\")\n")
+       CONTENT "set(KELT_CORE_SOURCES \"$<TARGET_PROPERTY:kelt_link,SOURCES>;$<TARGET_PROPERTY:kelt_settings,SOURCES>;$<TARGET_PROPERTY:kelt_panel,SOURCES>\")\n")
   add_test(NAME packages_sample_script
            COMMAND ${CMAKE_CTEST_COMMAND}
              --build-and-test ${KELT_PACKAGING_DIR}/sample_check
@@ -100,6 +100,7 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
              --build-generator ${CMAKE_GENERATOR}
              --build-noclean
              --build-options -DKELT_SOURCE_DIR=${CMAKE_SOURCE_DIR}
+                             -DKELT_GENERATED_DIR=${KELT_GENERATED_DIR}
                              -DKELT_CORE_SOURCES_FILE=${CMAKE_BINARY_DIR}/packaging/keltcore_sources.cmake
              --test-command sample_check ${KELT_PACKAGING_DIR}/sample.scp)
   set_tests_properties(packages_sample_script PROPERTIES ENVIRONMENT "MAKEFLAGS=-j2")

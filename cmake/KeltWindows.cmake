@@ -19,34 +19,52 @@ foreach(program keltpanel keltterm)
 endforeach()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/resources/manifest-common.xml.in)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_BINARY_DIR}/resources")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_BINARY_DIR}/resources -I${KELT_GENERATED_DIR}")
 
+# The Win32 part of each folder, a library of its own, linked in the same
+# one direction as the portable parts (ARCHITECTURE.md).
 add_library(keltplatform STATIC
-  platform/text.cpp
-  platform/window.cpp
-  platform/dialog_template.cpp
-  platform/serial_line.cpp
-  platform/sleep.cpp
+  platform/win/text.cpp
+  platform/win/window.cpp
+  platform/win/dialog_template.cpp
+  platform/win/sleep.cpp
+  platform/win/debug.cpp
 )
-target_link_libraries(keltplatform PUBLIC keltcore user32 gdi32 comctl32 comdlg32)
+target_link_libraries(keltplatform PUBLIC user32 gdi32 comctl32 comdlg32)
+target_include_directories(keltplatform PUBLIC ${CMAKE_SOURCE_DIR} ${KELT_GENERATED_DIR})
 target_compile_definitions(keltplatform PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                                _WIN32_WINNT=0x0601)
 kelt_warnings(keltplatform)
 
-add_library(keltpanel_win STATIC
-  panel/main_panel.cpp
-  panel/panel_callback.cpp
-  panel/panel_win32.cpp
-  link/measurement_reader.cpp
-  settings/script_files.cpp
-  link/serial_port.cpp
-  link/port_dialog.cpp
-  link/updating_dialog.cpp
+add_library(kelt_link_win STATIC
+  link/win/port.cpp
+  link/win/line_setup.cpp
+  link/win/port_link.cpp
+  link/win/reader_thread.cpp
 )
-target_link_libraries(keltpanel_win PUBLIC keltplatform)
+target_link_libraries(kelt_link_win PUBLIC kelt_link keltplatform)
+kelt_warnings(kelt_link_win)
+
+add_library(kelt_settings_win STATIC
+  settings/win/settings_files.cpp
+)
+target_link_libraries(kelt_settings_win PUBLIC kelt_settings keltplatform)
+kelt_warnings(kelt_settings_win)
+
+add_library(keltpanel_win STATIC
+  panel/win/main_panel.cpp
+  panel/win/panel_callback.cpp
+  panel/win/panel_view.cpp
+  panel/win/panel_port.cpp
+  panel/win/port_dialog.cpp
+  panel/win/updating_window.cpp
+  panel/win/measurement_reader.cpp
+  panel/win/script_commands.cpp
+)
+target_link_libraries(keltpanel_win PUBLIC kelt_panel kelt_settings_win kelt_link_win keltplatform)
 kelt_warnings(keltpanel_win)
 
-add_executable(keltpanel WIN32 panel/panel_main.cpp resources/keltpanel.rc)
+add_executable(keltpanel WIN32 panel/win/panel_main.cpp resources/keltpanel.rc)
 target_link_libraries(keltpanel PRIVATE keltpanel_win)
 target_link_options(keltpanel PRIVATE -municode)
 set_source_files_properties(resources/keltpanel.rc PROPERTIES

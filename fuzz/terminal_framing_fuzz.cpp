@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "terminal/line_framing.h"
+#include "link/line_framing.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         readSizes.push_back(std::max<std::size_t>(wire.size(), 1));
 
     const Framed expected = FrameWhole(wire);
-    kelt::term::LineFraming framing;
+    kelt::LineFraming framing;
     Lines got;
     // Counted as the reads go, so every read is checked without rescanning.
     std::size_t crsSoFar = 0;

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "settings/comma_fields.h"
+#include "link/comma_fields.h"
 
 namespace kelt {
 namespace {

@@ -16,6 +16,11 @@ std::string PortDeviceName(std::string_view portText) {
     return (allDigits ? std::string("\\\\.\\COM") : std::string("COM")) + std::string(portText);
 }
 
+std::string TerminalDeviceName(std::string_view portText) {
+    if (LeavesThePortName(portText)) return {};
+    return std::string("\\\\.\\COM").append(portText);
+}
+
 std::string PortListName(int number) { return "COM" + std::to_string(number); }
 
 std::string PortTextFromChoice(std::string_view choice) {

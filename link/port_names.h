@@ -1,6 +1,6 @@
 #pragma once
-// How the panel turns its port text into a device name and a list entry
-// back into a port text.
+// How the programs turn a port text into a device name, and the panel a
+// list entry back into a port text.
 
 #include <string>
 #include <string_view>
@@ -17,6 +17,11 @@ bool LeavesThePortName(std::string_view portText);
 // a file through the device namespace. A text with a path separator names
 // no device at all (an empty name, which never opens).
 std::string PortDeviceName(std::string_view portText);
+
+// The terminal's rule: "\\.\COM" + the text as typed ("3" names \\.\COM3;
+// nothing checks that it is a number at all). Only a path separator is
+// refused (an empty name, which never opens).
+std::string TerminalDeviceName(std::string_view portText);
 
 // "COMn" as listed in the port-selection dialog.
 std::string PortListName(int number);

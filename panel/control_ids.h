@@ -4,6 +4,8 @@
 // address the panel's controls. There is no control 1004: the depth unit
 // options are 1002, 1003 and 1005.
 
+#include "resources/resource_ids.h"
+
 namespace kelt::id {
 
 inline constexpr int QuitButton = 8;
@@ -67,9 +69,9 @@ inline constexpr int PortListLabel = 1126;
 inline constexpr int UpdatingImage = 1129;
 inline constexpr int UpdatingProgressBar = 1130;
 
-// Resources.
-inline constexpr int PanelIcon = 114;
-inline constexpr int PanelFrontBitmap = 115;
-inline constexpr int UpdatingBitmap = 113;
+// Resources (numbered once, for the resource script too).
+inline constexpr int PanelIcon = KELT_PANEL_ICON;
+inline constexpr int PanelFrontBitmap = KELT_PANEL_FRONT_BITMAP;
+inline constexpr int UpdatingBitmap = KELT_UPDATING_BITMAP;
 
 }  // namespace kelt::id

@@ -1,11 +1,14 @@
 #pragma once
-// Arithmetic between the three forms of every panel setting: slider step,
-// text in the edit box, and the number sent to the instrument. Pure functions,
-// no platform headers, so they are tested on any machine.
+// The laws between the three forms of every panel setting: slider step, text
+// in the edit box, and the number sent to the instrument. The number texts
+// themselves are the line's (link/numbers.h). Pure functions, no platform
+// headers, so they are tested on any machine.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "link/numbers.h"
 
 namespace kelt {
 
@@ -25,32 +28,6 @@ inline constexpr std::int32_t kFreqMaxKhz = 1000;
 inline constexpr std::int32_t kWidthMin = 10;
 inline constexpr std::int32_t kWidthMax = 10000;
 inline constexpr std::int32_t kPulsesMax = 50;
-
-// Nearest whole number, ties to the even neighbour. Values beyond the 32-bit
-// range saturate at its ends and NaN gives 0, so a huge typed number can
-// never reach an undefined conversion.
-std::int32_t RoundHalfEven(double value);
-
-// The number at the start of a text: leading blanks, TAB, CR and LF skipped;
-// radix literals &H, &O, &Q, &B and & followed by octal digits; otherwise a
-// signed decimal with an exponent marked E, e, D or d. Only the first 18
-// significant digits count. A text without a number gives 0; a magnitude
-// beyond double range gives the largest finite double.
-double ParseNumber(std::string_view text);
-
-// 15 significant digits, no zero before the point below 1 ('.5'), no
-// trailing zeros, '-' for negatives and nothing in front of other values.
-std::string NumberText(double value);
-// The same with a blank in the sign position of values >= 0.
-std::string SignedNumberText(double value);
-
-// Picture mask of '#' (digit shown only when significant), '0' (digit always
-// shown) and '.' (point, always written); other characters are ignored.
-// Rounds the value's 18-significant-digit decimal form, exact halves to even.
-std::string MaskedNumberText(double value, std::string_view mask);
-
-// v limited to lo..hi; NaN gives lo.
-double LimitToRange(double v, double lo, double hi);
 
 // Reply level: step 255 is 50 mV, each step below it 0.3 dB less.
 double LevelStepToMillivolts(std::int32_t step);

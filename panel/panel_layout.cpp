@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "kelt_version.h"
 #include "panel/control_ids.h"
 
 namespace kelt {
@@ -25,7 +26,7 @@ constexpr PanelFont T = PanelFont::Heading;
 
 constexpr DialogFrame kFrame{
     "Quillion Maritime Corp.        KELT-9R Control Panel ",
-    "        Ver.:  1.0.6",
+    "        Ver.:  " KELT_PANEL_VERSION,
     144, 112, 615, 233,
     0x94CA10D4u, 0x50000u,
     L"MS Sans Serif", 8};

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "link/commands.h"
+#include "link/protocol.h"
+#include "panel/upload.h"
 #include "panel/control_ids.h"
 #include "panel/conversions.h"
 #include "settings/settings_file.h"
@@ -19,8 +20,8 @@ constexpr int kRefreshPauseMs = 100;
 // until after the last send of a reaction.
 class LinkBusy {
 public:
-    explicit LinkBusy(PanelState& state) : state_(state) { state_.linkBusy = 1; }
-    ~LinkBusy() { state_.linkBusy = 0; }
+    explicit LinkBusy(PanelState& state) : state_(state) { state_.shared->linkBusy = true; }
+    ~LinkBusy() { state_.shared->linkBusy = false; }
     LinkBusy(const LinkBusy&) = delete;
     LinkBusy& operator=(const LinkBusy&) = delete;
 
@@ -38,19 +39,17 @@ std::string DepthStepsText(std::int32_t steps) { return MaskedNumberText(StepsTo
 void PullFishUpToBottom(PanelState& state, PanelView& view, Link& link) {
     if (state.fishDepthSteps <= state.bottomDepthSteps) return;
     state.fishDepthSteps = state.bottomDepthSteps;
-    state.fishDepth = StepsToDepth(state.fishDepthSteps);
     view.SetSliderPos(id::FishDepthSlider, state.fishDepthSteps);
     view.SetText(id::FishDepthEdit, DepthStepsText(state.fishDepthSteps));
-    SendCommand(link, "D", state.fishDepthSteps);
+    SendCommand(link, command::FishDepth, state.fishDepthSteps);
 }
 
 void BottomDepthSliderMoved(PanelState& state, PanelView& view, Link& link, int p) {
     LinkBusy busy(state);
     state.bottomDepthSteps = p;
-    state.bottomDepth = StepsToDepth(p);
     PullFishUpToBottom(state, view, link);
     view.SetText(id::BottomDepthEdit, DepthStepsText(p));
-    SendCommand(link, "d", p);
+    SendCommand(link, command::BottomDepth, p);
 }
 
 void FishDepthSliderMoved(PanelState& state, PanelView& view, Link& link, int p) {
@@ -60,15 +59,13 @@ void FishDepthSliderMoved(PanelState& state, PanelView& view, Link& link, int p)
         state.fishDepthSteps = state.bottomDepthSteps;
         view.SetSliderPos(id::FishDepthSlider, state.fishDepthSteps);
     }
-    state.fishDepth = StepsToDepth(state.fishDepthSteps);
     view.SetText(id::FishDepthEdit, DepthStepsText(state.fishDepthSteps));
-    SendCommand(link, "D", state.fishDepthSteps);
+    SendCommand(link, command::FishDepth, state.fishDepthSteps);
 }
 
-void LevelSliderMoved(PanelState& state, PanelView& view, Link& link, std::int32_t& step,
-                      int box, const char* command, int p) {
+void LevelSliderMoved(PanelState& state, PanelView& view, Link& link, int box, std::string_view command,
+                      int p) {
     LinkBusy busy(state);
-    step = p;
     view.SetText(box, MaskedNumberText(LevelStepToMillivolts(p), kLevelMask));
     SendCommand(link, command, p);
 }
@@ -78,45 +75,41 @@ void PulsesSliderMoved(PanelState& state, PanelView& view, Link& link, bool off,
     if (off) {
         state.offPulses = p;
         view.SetText(id::OffPulsesEdit, SignedNumberText(p));
-        SendCommand(link, "e", p);
-        SendCommand(link, "E", state.onPulses);
+        SendCommand(link, command::OffPulses, p);
+        SendCommand(link, command::OnPulses, state.onPulses);
     } else {
         state.onPulses = p;
         view.SetText(id::OnPulsesEdit, SignedNumberText(p));
-        SendCommand(link, "E", p);
+        SendCommand(link, command::OnPulses, p);
     }
 }
 
 void FreqSliderMoved(PanelState& state, PanelView& view, Link& link, int p) {
-    if (state.autoFreqChecked != 0) return;
+    if (state.autoFreqChecked) return;
     LinkBusy busy(state);
-    state.freqSteps = p;
     view.SetText(id::FreqSetEdit, SignedNumberText(p / 10.0));
-    SendCommand(link, "f", p);
+    SendCommand(link, command::Frequency, p);
 }
 
 void WidthSliderMoved(PanelState& state, PanelView& view, Link& link, int p) {
-    if (state.autoWidthChecked != 0) return;
+    if (state.autoWidthChecked) return;
     LinkBusy busy(state);
-    state.widthSteps = p;
     view.SetText(id::WidthSetEdit, SignedNumberText(p));
-    SendCommand(link, "w", p);
+    SendCommand(link, command::Width, p);
 }
 
 // --- Enter in a setting box ---------------------------------------------
 
 void FishDepthEntered(PanelState& state, PanelView& view, Link& link, const std::string& t) {
     LinkBusy busy(state);
-    state.fishDepth = TypedDepth(t);
-    state.fishDepthSteps = std::min(RoundHalfEven(10 * state.fishDepth), state.bottomDepthSteps);
-    state.fishDepth = StepsToDepth(state.fishDepthSteps);
+    state.fishDepthSteps = std::min(RoundHalfEven(10 * TypedDepth(t)), state.bottomDepthSteps);
     view.SetSliderPos(id::FishDepthSlider, state.fishDepthSteps);
     view.SetText(id::FishDepthEdit, DepthStepsText(state.fishDepthSteps));
-    SendCommand(link, "D", state.fishDepthSteps);
+    SendCommand(link, command::FishDepth, state.fishDepthSteps);
 }
 
 void LevelEntered(PanelState& state, PanelView& view, Link& link, const std::string& t,
-                  int slider, int box, const char* command) {
+                  int slider, int box, std::string_view command) {
     LinkBusy busy(state);
     const double millivolts = TypedMillivolts(t);
     const std::int32_t step = MillivoltsToLevelStep(millivolts);
@@ -131,36 +124,35 @@ void PulsesEntered(PanelState& state, PanelView& view, Link& link, const std::st
     pulses = TypedPulses(t);
     view.SetSliderPos(off ? id::OffPulsesSlider : id::OnPulsesSlider, pulses);
     view.SetText(off ? id::OffPulsesEdit : id::OnPulsesEdit, NumberText(pulses));
-    if (off) SendCommand(link, "e", state.offPulses);
-    SendCommand(link, "E", state.onPulses);
+    if (off) SendCommand(link, command::OffPulses, state.offPulses);
+    SendCommand(link, command::OnPulses, state.onPulses);
 }
 
 void FreqEntered(PanelState& state, PanelView& view, Link& link, const std::string& t) {
-    if (state.autoFreqChecked != 0) return;
+    if (state.autoFreqChecked) return;
     LinkBusy busy(state);
-    state.enteredFreq = TypedFrequencyKhz(t);
-    view.SetSliderPos(id::FreqSlider, 10 * state.enteredFreq);
-    view.SetText(id::FreqSetEdit, MaskedNumberText(state.enteredFreq, kTypedFreqMask));
-    SendCommand(link, "f", 10 * state.enteredFreq);
+    const std::int32_t enteredFreq = TypedFrequencyKhz(t);
+    view.SetSliderPos(id::FreqSlider, 10 * enteredFreq);
+    view.SetText(id::FreqSetEdit, MaskedNumberText(enteredFreq, kTypedFreqMask));
+    SendCommand(link, command::Frequency, 10 * enteredFreq);
 }
 
 void WidthEntered(PanelState& state, PanelView& view, Link& link, const std::string& t) {
-    if (state.autoWidthChecked != 0) return;
+    if (state.autoWidthChecked) return;
     LinkBusy busy(state);
-    state.enteredWidth = TypedWidth(t);
-    view.SetSliderPos(id::WidthSlider, state.enteredWidth);
-    view.SetText(id::WidthSetEdit, NumberText(state.enteredWidth));
-    SendCommand(link, "w", state.enteredWidth);
+    const std::int32_t enteredWidth = TypedWidth(t);
+    view.SetSliderPos(id::WidthSlider, enteredWidth);
+    view.SetText(id::WidthSetEdit, NumberText(enteredWidth));
+    SendCommand(link, command::Width, enteredWidth);
 }
 
 void BottomDepthEntered(PanelState& state, PanelView& view, Link& link, const std::string& t) {
     LinkBusy busy(state);
     state.bottomDepthSteps = RoundHalfEven(10 * TypedDepth(t));
-    state.bottomDepth = StepsToDepth(state.bottomDepthSteps);
     PullFishUpToBottom(state, view, link);
     view.SetSliderPos(id::BottomDepthSlider, state.bottomDepthSteps);
     view.SetText(id::BottomDepthEdit, DepthStepsText(state.bottomDepthSteps));
-    SendCommand(link, "d", state.bottomDepthSteps);
+    SendCommand(link, command::BottomDepth, state.bottomDepthSteps);
 }
 
 void CommitFocusedBox(PanelState& state, PanelView& view, Link& link) {
@@ -169,7 +161,7 @@ void CommitFocusedBox(PanelState& state, PanelView& view, Link& link) {
         case id::FishDepthEdit: return FishDepthEntered(state, view, link, view.GetText(focused));
         case id::FishLevelEdit:
             return LevelEntered(state, view, link, view.GetText(focused), id::FishLevelSlider,
-                                id::FishLevelEdit, "L");
+                                id::FishLevelEdit, command::FishLevel);
         case id::OnPulsesEdit: return PulsesEntered(state, view, link, view.GetText(focused), false);
         case id::OffPulsesEdit: return PulsesEntered(state, view, link, view.GetText(focused), true);
         case id::FreqSetEdit: return FreqEntered(state, view, link, view.GetText(focused));
@@ -177,7 +169,7 @@ void CommitFocusedBox(PanelState& state, PanelView& view, Link& link) {
         case id::BottomDepthEdit: return BottomDepthEntered(state, view, link, view.GetText(focused));
         case id::BottomLevelEdit:
             return LevelEntered(state, view, link, view.GetText(focused), id::BottomLevelSlider,
-                                id::BottomLevelEdit, "l");
+                                id::BottomLevelEdit, command::BottomLevel);
         default: return;  // a button, a slider or nothing: Enter does nothing
     }
 }
@@ -191,32 +183,17 @@ void EnablePulseControls(PanelView& view, bool on) {
 
 void OnSliderMoved(PanelState& state, PanelView& view, Link& link, int sliderId, int p) {
     switch (sliderId) {
-        case id::FreqSlider:
-            state.posFreq = p;
-            return FreqSliderMoved(state, view, link, p);
-        case id::WidthSlider:
-            state.posWidth = p;
-            return WidthSliderMoved(state, view, link, p);
-        case id::BottomDepthSlider:
-            state.posBottomDepth = p;
-            return BottomDepthSliderMoved(state, view, link, p);
+        case id::FreqSlider: return FreqSliderMoved(state, view, link, p);
+        case id::WidthSlider: return WidthSliderMoved(state, view, link, p);
+        case id::BottomDepthSlider: return BottomDepthSliderMoved(state, view, link, p);
         case id::BottomLevelSlider:
-            state.posBottomLevel = p;
-            return LevelSliderMoved(state, view, link, state.bottomLevelStep, id::BottomLevelEdit, "l", p);
-        case id::FishDepthSlider:
-            state.posFishDepth = p;
-            return FishDepthSliderMoved(state, view, link, p);
+            return LevelSliderMoved(state, view, link, id::BottomLevelEdit, command::BottomLevel, p);
+        case id::FishDepthSlider: return FishDepthSliderMoved(state, view, link, p);
         case id::FishLevelSlider:
-            state.posFishLevel = p;
-            return LevelSliderMoved(state, view, link, state.fishLevelStep, id::FishLevelEdit, "L", p);
-        case id::OnPulsesSlider:
-            state.posOnPulses = p;
-            return PulsesSliderMoved(state, view, link, false, p);
-        case id::OffPulsesSlider:
-            state.posOffPulses = p;
-            return PulsesSliderMoved(state, view, link, true, p);
-        default:
-            return;
+            return LevelSliderMoved(state, view, link, id::FishLevelEdit, command::FishLevel, p);
+        case id::OnPulsesSlider: return PulsesSliderMoved(state, view, link, false, p);
+        case id::OffPulsesSlider: return PulsesSliderMoved(state, view, link, true, p);
+        default: return;
     }
 }
 
@@ -225,13 +202,13 @@ void OnEnterKey(PanelState& state, PanelView& view, Link& link, int code) {
         view.SelectAllText(view.FocusedId());
         return;
     }
-    if (code == 0 || (code == 1 && state.linkBusy == 0)) CommitFocusedBox(state, view, link);
+    if (code == 0 || (code == 1 && !state.shared->linkBusy)) CommitFocusedBox(state, view, link);
 }
 
 void OnUnitOption(PanelState& state, PanelView& view, Link& link, int optionId) {
-    std::string_view code = kUnitFeet;
-    if (optionId == id::FathomsOption) code = kUnitFathoms;
-    if (optionId == id::MetersOption) code = kUnitMeters;
+    std::string_view code = command::UnitFeet;
+    if (optionId == id::FathomsOption) code = command::UnitFathoms;
+    if (optionId == id::MetersOption) code = command::UnitMeters;
     LinkBusy busy(state);
     const std::string label(DepthLabelFor(code));
     view.SetText(id::BottomDepthLabel, label);
@@ -241,27 +218,27 @@ void OnUnitOption(PanelState& state, PanelView& view, Link& link, int optionId) 
 }
 
 void OnFishEchoClicked(PanelState& state, PanelView& view, Link& link) {
-    state.fishEchoChecked = view.GetCheck(id::FishEchoCheck) ? 1 : 0;
+    state.fishEchoChecked = view.GetCheck(id::FishEchoCheck);
     LinkBusy busy(state);
-    if (state.fishEchoChecked == 0) {
+    if (!state.fishEchoChecked) {
         EnablePulseControls(view, false);
-        SendCommand(link, "e");
+        SendCommand(link, command::OffPulses);  // alone: the fish echo off
         return;
     }
     EnablePulseControls(view, true);
     state.onPulses = std::clamp(RoundHalfEven(ParseNumber(view.GetText(id::OnPulsesEdit))), 0, kPulsesMax);
     state.offPulses = RoundHalfEven(ParseNumber(view.GetText(id::OffPulsesEdit)));
-    SendCommand(link, "e", state.offPulses);
-    SendCommand(link, "E", state.onPulses);
+    SendCommand(link, command::OffPulses, state.offPulses);
+    SendCommand(link, command::OnPulses, state.onPulses);
 }
 
 void OnAutoFreqClicked(PanelState& state, PanelView& view, Link& link) {
-    state.autoFreqChecked = view.GetCheck(id::AutoFreqCheck) ? 1 : 0;
+    state.autoFreqChecked = view.GetCheck(id::AutoFreqCheck);
     LinkBusy busy(state);
-    if (state.autoFreqChecked != 0) {
+    if (state.autoFreqChecked) {
         view.Enable(id::FreqSetEdit, false);
         view.Enable(id::FreqSlider, false);
-        SendCommand(link, "A");
+        SendCommand(link, command::AutoFrequency);
         return;
     }
     // The manual frequency goes out with the next slider move or Enter.
@@ -271,13 +248,13 @@ void OnAutoFreqClicked(PanelState& state, PanelView& view, Link& link) {
 }
 
 void OnAutoWidthClicked(PanelState& state, PanelView& view, Link& link) {
-    state.autoWidthChecked = view.GetCheck(id::AutoWidthCheck) ? 1 : 0;
+    state.autoWidthChecked = view.GetCheck(id::AutoWidthCheck);
     LinkBusy busy(state);
-    if (state.autoWidthChecked != 0) {
+    if (state.autoWidthChecked) {
         view.Enable(id::WidthSetEdit, false);
         view.Enable(id::WidthSlider, false);
-        SendCommand(link, "a");
-        SendCommand(link, "");  // the instrument expects a bare CR LF after "a"
+        SendCommand(link, command::AutoWidth);
+        SendCommand(link, command::BareLineEnd);  // the instrument expects a bare CR LF after "a"
         return;
     }
     view.SetSliderPos(id::WidthSlider, RoundHalfEven(ParseNumber(view.GetText(id::WidthSetEdit))));
@@ -290,7 +267,7 @@ void OnRefresh(PanelView& view, Link& link, PanelState& state) {
         link.Pause(kRefreshPauseMs);
         {
             LinkBusy busy(state);
-            SendCommand(link, " ");
+            SendCommand(link, command::Measure);
         }
         view.SetText(id::MeasFreqBox, "Updating");
     }

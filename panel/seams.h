@@ -1,11 +1,12 @@
 #pragma once
-// The two seams between the panel's decisions and the real world. The
-// reactions and the upload are written against these; the Win32 side
+// The panel's seams: its controls here, the line in link/seams.h. The
+// reactions and the upload are written against them; the Win32 side
 // implements them over the panel window and the serial port, the tests over
 // memory and a fake clock.
 
-#include <chrono>
 #include <string>
+
+#include "link/seams.h"
 
 namespace kelt {
 
@@ -25,23 +26,6 @@ struct PanelView {
     virtual void OpenUpdating() = 0;
     virtual void SetUpdatingProgress(int position) = 0;
     virtual void CloseUpdating() = 0;
-};
-
-// What a reaction may do to the line.
-struct Link {
-    using Clock = std::chrono::steady_clock;
-
-    virtual ~Link() = default;
-    // One command line: word and value, without the CR LF the link adds.
-    // Fire and forget: a failed write is not reported.
-    virtual void Send(const std::string& line) = 0;
-    // The line's clock. Pauses are deadlines on it, so whatever happens
-    // during a pause (painting the splash) comes out of the pause instead of
-    // adding to it; a pause is never shorter than asked.
-    virtual Clock::time_point Now() = 0;
-    virtual void SleepUntil(Clock::time_point deadline) = 0;
-
-    void Pause(int milliseconds) { SleepUntil(Now() + std::chrono::milliseconds(milliseconds)); }
 };
 
 }  // namespace kelt

@@ -15,8 +15,8 @@
 #   imports    the packaged programs import only Windows' own DLLs
 # Without a STEP: all of them, in this order.
 #
-# Environment: CPACK (cpack), OBJDUMP (i686-w64-mingw32-objdump),
-# PYTHON (/usr/bin/python3).
+# Environment: KELT_VERSION and KELT_TERMINAL_VERSION (the build sets them),
+# CPACK (cpack), OBJDUMP (i686-w64-mingw32-objdump), PYTHON (/usr/bin/python3).
 # NSIS variables such as $INSTDIR are matched as written, in single quotes.
 # shellcheck disable=SC2016,SC1003
 set -uo pipefail
@@ -33,13 +33,15 @@ objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 python=${PYTHON:-/usr/bin/python3}
 inspect="$python $root/packaging/inspect_package.py"
 
-package=KELT-9R-1.0.6-win32
+# The versions come from the build (the top CMakeLists.txt is their one source).
+: "${KELT_VERSION:?the build passes KELT_VERSION}" "${KELT_TERMINAL_VERSION:?and KELT_TERMINAL_VERSION}"
+package=KELT-9R-$KELT_VERSION-win32
 packages="$build_dir/packages"
 zip="$packages/$package.zip"
 installer="$packages/$package.exe"
 delivered=(README.md keltpanel.exe keltterm.exe sample.scp)
-panel_version=1.0.6
-terminal_version=1.10
+panel_version=$KELT_VERSION
+terminal_version=$KELT_TERMINAL_VERSION
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

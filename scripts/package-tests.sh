@@ -7,8 +7,8 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 tests_exe=$2
 root=$(cd "$(dirname "$0")/.." && pwd)
-version=$(sed -n 's/^project(kelt9r VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-package="KELT-9R-$version-win32"
+: "${KELT_VERSION:?the build passes KELT_VERSION}"
+package="KELT-9R-$KELT_VERSION-win32"
 installer="$build/packages/$package.exe"
 zip="$build/packages/$package.zip"
 for file in "$installer" "$zip"; do

@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <utility>
 
-#include "link/commands.h"
-#include "panel/control_ids.h"
-#include "panel/conversions.h"
-#include "settings/comma_fields.h"
+#include "link/comma_fields.h"
+#include "link/numbers.h"
+#include "link/protocol.h"
 
 namespace kelt {
 namespace {
@@ -33,7 +32,7 @@ constexpr double kLevelFrom = double(0.006f), kLevelTo = 50;
 bool IsFlag(std::string_view field) { return field == "0" || field == "1"; }
 
 bool IsUnitCode(std::string_view field) {
-    return field == kUnitFeet || field == kUnitFathoms || field == kUnitMeters;
+    return field == command::UnitFeet || field == command::UnitFathoms || field == command::UnitMeters;
 }
 
 bool NumberFrom(std::string_view field, double lo, double hi) {
@@ -51,65 +50,65 @@ std::string_view TrimBlanks(std::string_view w) {
     return w.substr(first, w.find_last_not_of(kBlank) - first + 1);
 }
 
-void StoreCommport(PanelState& s, std::string_view w) {
+void StoreCommport(StoredSettings& s, std::string_view w) {
     auto f = CommaFields(w, 1);
     const double port = ParseNumber(f[0]);
     StoreIf(port > kPortAbove && port < kPortBelow, s.commPortText, f[0]);
 }
 
-void StoreAutoFreq(PanelState& s, std::string_view w) {
+void StoreAutoFreq(StoredSettings& s, std::string_view w) {
     auto f = CommaFields(w, 2);
     StoreIf(IsFlag(f[0]), s.autoFreqFlagText, f[0]);
     const double khz = ParseNumber(f[1]);
     StoreIf(khz > kFreqAbove && khz <= kFreqAtMost, s.freqText, f[1]);
 }
 
-void StoreAutoWidth(PanelState& s, std::string_view w) {
+void StoreAutoWidth(StoredSettings& s, std::string_view w) {
     auto f = CommaFields(w, 2);
     StoreIf(IsFlag(f[0]), s.autoWidthFlagText, f[0]);
     StoreIf(NumberFrom(f[1], kWidthFrom, kWidthTo), s.widthText, f[1]);
 }
 
-void StoreFishEcho(PanelState& s, std::string_view w) {
+void StoreFishEcho(StoredSettings& s, std::string_view w) {
     auto f = CommaFields(w, 3);
     StoreIf(IsFlag(f[0]), s.fishEchoFlagText, f[0]);
     StoreIf(NumberFrom(f[1], kPulsesFrom, kPulsesTo), s.onPulsesText, f[1]);
     StoreIf(NumberFrom(f[2], kPulsesFrom, kPulsesTo), s.offPulsesText, f[2]);
 }
 
-void StoreFishDepth(PanelState& s, std::string_view w) {
+void StoreFishDepth(StoredSettings& s, std::string_view w) {
     auto f = CommaFields(w, 1);
     StoreIf(NumberFrom(f[0], kDepthFrom, kDepthTo), s.fishDepthText, f[0]);
 }
 
-void StoreFishReplyLevel(PanelState& s, std::string_view w) {
+void StoreFishReplyLevel(StoredSettings& s, std::string_view w) {
     auto f = CommaFields(w, 1);
     StoreIf(NumberFrom(f[0], kLevelFrom, kLevelTo), s.fishReplyLevelText, f[0]);
 }
 
-void StoreBottomDepth(PanelState& s, std::string_view w) {
+void StoreBottomDepth(StoredSettings& s, std::string_view w) {
     auto f = CommaFields(w, 1);
     StoreIf(NumberFrom(f[0], kDepthFrom, kDepthTo), s.bottomDepthText, f[0]);
 }
 
-void StoreBottomReplyLevel(PanelState& s, std::string_view w) {
+void StoreBottomReplyLevel(StoredSettings& s, std::string_view w) {
     auto f = CommaFields(w, 1);
     StoreIf(NumberFrom(f[0], kLevelFrom, kLevelTo), s.bottomReplyLevelText, f[0]);
 }
 
-void StoreDepthUnits(PanelState& s, std::string_view w) {
+void StoreDepthUnits(StoredSettings& s, std::string_view w) {
     auto f = CommaFields(w, 1);
     StoreIf(IsUnitCode(f[0]), s.depthUnitsCode, f[0]);
 }
 
 // File names may hold commas, so they take the whole value.
-void StoreLastFileLoaded(PanelState& s, std::string_view w) { s.lastFileLoaded = w; }
-void StoreLastFileSaved(PanelState& s, std::string_view w) { s.lastFileSaved = w; }
+void StoreLastFileLoaded(StoredSettings& s, std::string_view w) { s.lastFileLoaded = w; }
+void StoreLastFileSaved(StoredSettings& s, std::string_view w) { s.lastFileSaved = w; }
 
 struct KeyRule {
     std::string_view key;
     bool trimmed;  // blanks around the value removed before it is split
-    void (*store)(PanelState&, std::string_view);
+    void (*store)(StoredSettings&, std::string_view);
 };
 
 // Tried in this order on every line, each against what the keys before it
@@ -131,7 +130,7 @@ constexpr std::array<KeyRule, 11> kKeyRules{{
 
 // A key may stand anywhere in a line (so a leading apostrophe does not make
 // a comment); lines without any key, like the header, change nothing.
-void ReadSettingsLine(PanelState& state, std::string_view line) {
+void ReadSettingsLine(StoredSettings& state, std::string_view line) {
     std::string_view w = line;
     for (const KeyRule& rule : kKeyRules) {
         if (w.find(rule.key) == std::string_view::npos) continue;
@@ -142,8 +141,8 @@ void ReadSettingsLine(PanelState& state, std::string_view line) {
 }
 
 // The setting after a check value starts in the next 14-column zone.
-std::string CheckAndValueLine(std::string_view prefix, std::int32_t checked, std::string_view value) {
-    std::string line = std::string(prefix) + SignedNumberText(checked) + " , ";
+std::string CheckAndValueLine(std::string_view prefix, bool checked, std::string_view value) {
+    std::string line = std::string(prefix) + SignedNumberText(checked ? 1 : 0) + " , ";
     line.append(kPrintZone - line.size() % kPrintZone, kBlank);
     line += value;
     return line;
@@ -151,7 +150,7 @@ std::string CheckAndValueLine(std::string_view prefix, std::int32_t checked, std
 
 }  // namespace
 
-void SetDefaultSettings(PanelState& state) {
+void SetDefaultSettings(StoredSettings& state) {
     state.autoFreqFlagText = "1";
     state.autoWidthFlagText = "1";
     state.fishEchoFlagText = "0";
@@ -163,7 +162,7 @@ void SetDefaultSettings(PanelState& state) {
     state.fishReplyLevelText = "50.0";
     state.bottomDepthText = "30";
     state.bottomReplyLevelText = "50.0";
-    state.depthUnitsCode = kUnitFeet;
+    state.depthUnitsCode = command::UnitFeet;
     state.commPortText = "15";
     state.lastFileLoaded = "";
     state.lastFileSaved = "";
@@ -172,7 +171,7 @@ void SetDefaultSettings(PanelState& state) {
 // A line ends at CR, which takes an LF right after it along; a lone LF is
 // part of the line. Ctrl-Z or the end of the bytes ends the data, and an
 // unfinished last line still counts.
-void ReadSettingsText(PanelState& state, std::string_view bytes) {
+void ReadSettingsText(StoredSettings& state, std::string_view bytes) {
     const std::string_view data = bytes.substr(0, bytes.find(kEndOfData));
     std::size_t pos = 0;
     while (pos < data.size()) {
@@ -183,27 +182,13 @@ void ReadSettingsText(PanelState& state, std::string_view bytes) {
     }
 }
 
-void ReadSettingsFile(PanelState& state, std::string_view fileName,
+void ReadSettingsFile(StoredSettings& state, std::string_view fileName,
                       std::optional<std::string_view> contents) {
     state.lastFileLoaded = fileName;
     if (contents) ReadSettingsText(state, *contents);
 }
 
-void RefreshSettingsFromPanel(PanelState& state, PanelView& view) {
-    state.autoFreqChecked = view.GetCheck(id::AutoFreqCheck) ? 1 : 0;
-    state.autoWidthChecked = view.GetCheck(id::AutoWidthCheck) ? 1 : 0;
-    state.fishEchoChecked = view.GetCheck(id::FishEchoCheck) ? 1 : 0;
-    state.freqText = view.GetText(id::FreqSetEdit);
-    state.widthText = view.GetText(id::WidthSetEdit);
-    state.onPulsesText = view.GetText(id::OnPulsesEdit);
-    state.offPulsesText = view.GetText(id::OffPulsesEdit);
-    state.fishDepthText = view.GetText(id::FishDepthEdit);
-    state.fishReplyLevelText = view.GetText(id::FishLevelEdit);
-    state.bottomDepthText = view.GetText(id::BottomDepthEdit);
-    state.bottomReplyLevelText = view.GetText(id::BottomLevelEdit);
-}
-
-std::string SettingsFileText(const PanelState& s) {
+std::string SettingsFileText(const StoredSettings& s) {
     const std::array<std::string, 15> lines{
         std::string(kHeaderRule),
         std::string(kHeaderMaker),
@@ -212,7 +197,7 @@ std::string SettingsFileText(const PanelState& s) {
         "Commport = " + s.commPortText,
         CheckAndValueLine("Auto_freq = ", s.autoFreqChecked, s.freqText),
         CheckAndValueLine("Auto_width = ", s.autoWidthChecked, s.widthText),
-        "Fish_Echo = " + SignedNumberText(s.fishEchoChecked) + " , " + s.onPulsesText + " , " +
+        "Fish_Echo = " + SignedNumberText(s.fishEchoChecked ? 1 : 0) + " , " + s.onPulsesText + " , " +
             s.offPulsesText,
         "Fish_Depth = " + s.fishDepthText,
         "Fish_Reply_Level = " + s.fishReplyLevelText,
@@ -228,12 +213,6 @@ std::string SettingsFileText(const PanelState& s) {
         text += kLineEnd;
     }
     return text;
-}
-
-std::string SettingsFileToSave(PanelState& state, PanelView& view, std::string_view fileName) {
-    state.lastFileSaved = fileName;
-    RefreshSettingsFromPanel(state, view);
-    return SettingsFileText(state);
 }
 
 bool IsPlainFileName(std::string_view name) {

@@ -9,8 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "panel/panel_state.h"
-#include "panel/seams.h"
+#include "settings/stored_settings.h"
 
 namespace kelt {
 
@@ -25,33 +24,23 @@ inline constexpr char kEndOfData = '\x1A';
 // so the port text goes back to "15" and both file names are cleared). The
 // three check-box states are left alone: the next upload sets them from the
 // flag texts.
-void SetDefaultSettings(PanelState& state);
+void SetDefaultSettings(StoredSettings& settings);
 
 // Reads the bytes of a whole settings or script file into the settings
 // fields. Nothing is reset first (callers restore the defaults before reading
 // a file) and only values that pass their checks are stored; lines and
 // values the panel does not know are ignored without a word.
-void ReadSettingsText(PanelState& state, std::string_view bytes);
+void ReadSettingsText(StoredSettings& settings, std::string_view bytes);
 
 // Reading the file `fileName`: the name becomes the last file loaded before
 // anything is read (the file's own "LastFileLoaded" line may then replace
 // it). `contents` are the file's bytes, or nullopt when the file could not be
 // opened, in which case nothing else changes.
-void ReadSettingsFile(PanelState& state, std::string_view fileName,
+void ReadSettingsFile(StoredSettings& settings, std::string_view fileName,
                       std::optional<std::string_view> contents);
 
-// What the user sees on the panel is what gets saved: the three check boxes,
-// then the eight setting boxes, into the record. The flag texts stay as they
-// are; the file's flags are written from the check states.
-void RefreshSettingsFromPanel(PanelState& state, PanelView& view);
-
 // The 15 lines of a settings or script file, each ended by CR LF.
-std::string SettingsFileText(const PanelState& state);
-
-// Saving to `fileName`: the name becomes the last file saved, the record is
-// refreshed from the panel, and the bytes to store under that name are
-// returned. A write that then fails leaves the record changed all the same.
-std::string SettingsFileToSave(PanelState& state, PanelView& view, std::string_view fileName);
+std::string SettingsFileText(const StoredSettings& settings);
 
 // The part of the "does this file exist" test that needs no file system:
 // false for an empty name, a wildcard ('*' or '?') or a name ending in ':'

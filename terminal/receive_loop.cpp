@@ -1,22 +1,16 @@
 #include "terminal/receive_loop.h"
 
-#include "terminal/line_framing.h"
+#include "link/line_framing.h"
+#include "link/poll_loop.h"
 
 namespace kelt::term {
 
-void TerminalReceiveLoop(const std::atomic<std::int32_t>& stop,
-                         const std::atomic<std::int32_t>& sending, TerminalPort& port,
-                         LineSink& sink, const std::function<void(int)>& sleep) {
-    constexpr int kIdlePassMs = 100;
+void TerminalReceiveLoop(const std::atomic<bool>& stop, const std::atomic<bool>& sending,
+                         LinePort& port, LineSink& sink, Sleeper& sleeper) {
     LineFraming framing;
-    while (stop.load() == 0) {
-        const std::string bytes = sending.load() != 0 ? std::string() : port.ReadWaiting();
-        if (bytes.empty()) {
-            sleep(kIdlePassMs);  // also after a failed read: a broken port must not spin
-            continue;
-        }
+    PollLine(stop, sending, port, sleeper, AfterRead::AskAgain, [&](std::string_view bytes) {
         for (std::string& line : framing.Feed(bytes)) sink.ShowLine(std::move(line));
-    }
+    });
 }
 
 }  // namespace kelt::term

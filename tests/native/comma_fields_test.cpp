@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/comma_fields.h"
+#include "link/comma_fields.h"
 
 namespace kelt {
 namespace {

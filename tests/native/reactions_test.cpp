@@ -2,9 +2,10 @@
 
 #include "fakes.h"
 #include "panel/control_ids.h"
-#include "link/commands.h"
+#include "panel/upload.h"
 #include "panel/conversions.h"
 #include "panel/reactions.h"
+#include "panel/settings_save.h"
 #include "settings/settings_file.h"
 
 #include <cstdio>
@@ -21,12 +22,10 @@ struct Panel {
     test::RecordingLink link;
     Panel() {
         state.bottomDepthSteps = 300;
-        state.bottomDepth = 30.0;
         state.fishDepthSteps = 150;
-        state.fishDepth = 15.0;
         state.onPulses = 1;
-        state.autoFreqChecked = 1;
-        state.autoWidthChecked = 1;
+        state.autoFreqChecked = true;
+        state.autoWidthChecked = true;
     }
     void Slide(int slider, int position) { OnSliderMoved(state, view, link, slider, position); }
     void Type(int box, const std::string& text, int code = 0) {
@@ -41,7 +40,6 @@ TEST(LevelSliders, EveryNotificationSendsTheStepAndShowsItsMillivolts) {
     Panel p;
     for (int position = 255; position >= 250; --position) p.Slide(id::BottomLevelSlider, position);
     EXPECT_EQ(p.Sent(), (Lines{"l255", "l254", "l253", "l252", "l251", "l250"}));
-    EXPECT_EQ(p.state.bottomLevelStep, 250);
     EXPECT_EQ(p.view.texts[id::BottomLevelEdit], "42.07");
     p.Slide(id::BottomLevelSlider, 250);  // the same position still sends
     EXPECT_EQ(p.Sent().size(), 7u);
@@ -49,7 +47,7 @@ TEST(LevelSliders, EveryNotificationSendsTheStepAndShowsItsMillivolts) {
     p.Slide(id::FishLevelSlider, 143);
     EXPECT_EQ(p.view.texts[id::FishLevelEdit], "1.045");
     EXPECT_EQ(p.Sent().back(), "L143");
-    EXPECT_EQ(p.state.linkBusy, 0);
+    EXPECT_FALSE(p.state.shared->linkBusy);
 }
 
 TEST(FrequencyAndWidthSliders, ActOnlyWhileAutoIsOff) {
@@ -59,16 +57,14 @@ TEST(FrequencyAndWidthSliders, ActOnlyWhileAutoIsOff) {
     EXPECT_TRUE(p.Sent().empty());
     EXPECT_TRUE(p.view.texts.empty());
 
-    p.state.autoFreqChecked = 0;
-    p.state.autoWidthChecked = 0;
+    p.state.autoFreqChecked = false;
+    p.state.autoWidthChecked = false;
     p.Slide(id::FreqSlider, 385);
     p.Slide(id::FreqSlider, 2);
     p.Slide(id::WidthSlider, 400);
     EXPECT_EQ(p.Sent(), (Lines{"f385", "f2", "w400"}));
     EXPECT_EQ(p.view.texts[id::FreqSetEdit], " .2");
     EXPECT_EQ(p.view.texts[id::WidthSetEdit], " 400");
-    EXPECT_EQ(p.state.freqSteps, 2);
-    EXPECT_EQ(p.state.widthSteps, 400);
 }
 
 TEST(DepthSliders, FishNeverDeeperThanBottomAndMovesUpFirst) {
@@ -83,7 +79,7 @@ TEST(DepthSliders, FishNeverDeeperThanBottomAndMovesUpFirst) {
     EXPECT_EQ(p.view.sliders[id::FishDepthSlider], 123);
     EXPECT_EQ(p.view.texts[id::FishDepthEdit], "12.3");
     EXPECT_EQ(p.view.texts[id::BottomDepthEdit], "12.3");
-    EXPECT_DOUBLE_EQ(p.state.fishDepth, 12.3);
+    EXPECT_EQ(p.state.fishDepthSteps, 123);
 
     p.Slide(id::BottomDepthSlider, 5);
     EXPECT_EQ(p.view.texts[id::BottomDepthEdit], ".5");
@@ -181,17 +177,15 @@ TEST(EnterInLevelBoxes, TypedMillivoltsShownAsTypedAndSentAsStep) {
     p.Type(id::FishLevelEdit, "60");
     EXPECT_EQ(p.view.texts[id::FishLevelEdit], "50.1");
     EXPECT_EQ(p.Sent(), (Lines{"l143", "l0", "L255"}));
-    EXPECT_EQ(p.state.bottomLevelStep, 0) << "typed levels leave the slider steps alone";
-    EXPECT_EQ(p.state.fishLevelStep, 0);
 }
 
 TEST(EnterInFrequencyAndWidthBoxes, WholeKilohertzLimitsAndTheAutoGuard) {
     Panel p;
     p.Type(id::FreqSetEdit, "38.5");
     EXPECT_TRUE(p.Sent().empty()) << "Auto is on";
-    EXPECT_EQ(p.state.linkBusy, 0);
-    p.state.autoFreqChecked = 0;
-    p.state.autoWidthChecked = 0;
+    EXPECT_FALSE(p.state.shared->linkBusy);
+    p.state.autoFreqChecked = false;
+    p.state.autoWidthChecked = false;
     p.Type(id::FreqSetEdit, "38.5");
     EXPECT_EQ(p.view.texts[id::FreqSetEdit], "38.00");
     p.Type(id::FreqSetEdit, "abc");
@@ -204,8 +198,6 @@ TEST(EnterInFrequencyAndWidthBoxes, WholeKilohertzLimitsAndTheAutoGuard) {
     p.Type(id::WidthSetEdit, "-1e10");
     EXPECT_EQ(p.Sent(), (Lines{"f380", "f0", "f10000", "w10", "w10000", "w10000", "w10"}));
     EXPECT_EQ(p.view.sliders[id::FreqSlider], 10000);
-    EXPECT_EQ(p.state.freqSteps, 0) << "typed values leave the slider steps alone";
-    EXPECT_EQ(p.state.widthSteps, 0);
 }
 
 TEST(EnterInPulseBoxes, RoundedLimitedAndOffFollowedByOn) {
@@ -226,7 +218,7 @@ TEST(EnterKey, CodesAndFocus) {
     OnEnterKey(p.state, p.view, p.link, 0x400);
     EXPECT_EQ(p.view.selectedAll, id::BottomDepthEdit);
     EXPECT_TRUE(p.Sent().empty());
-    p.state.linkBusy = 1;
+    p.state.shared->linkBusy = true;
     OnEnterKey(p.state, p.view, p.link, 1);
     EXPECT_TRUE(p.Sent().empty()) << "code 1 waits while the link is busy";
     OnEnterKey(p.state, p.view, p.link, 7);
@@ -291,7 +283,7 @@ TEST(RefreshButton, TwoBlankCommandsAHundredMillisecondsApart) {
     EXPECT_EQ(p.link.sent[0].atMs, 100);
     EXPECT_EQ(p.link.sent[1].atMs, 200);
     EXPECT_EQ(p.view.texts[id::MeasFreqBox], "Updating");
-    EXPECT_EQ(p.state.linkBusy, 0);
+    EXPECT_FALSE(p.state.shared->linkBusy);
 }
 
 // The reader must see the link busy during every send of a reaction.
@@ -299,7 +291,7 @@ class BusyCheckingLink : public test::RecordingLink {
 public:
     explicit BusyCheckingLink(const PanelState& state) : state_(state) {}
     void Send(const std::string& line) override {
-        EXPECT_EQ(state_.linkBusy, 1) << line;
+        EXPECT_TRUE(state_.shared->linkBusy) << line;
         RecordingLink::Send(line);
     }
 
@@ -310,7 +302,7 @@ private:
 TEST(LinkBusy, RaisedAroundEverySendAndLoweredAfter) {
     Panel p;
     BusyCheckingLink link(p.state);
-    p.state.autoFreqChecked = 0;
+    p.state.autoFreqChecked = false;
     OnSliderMoved(p.state, p.view, link, id::BottomDepthSlider, 100);
     OnSliderMoved(p.state, p.view, link, id::FreqSlider, 100);
     p.view.focused = id::OffPulsesEdit;
@@ -318,7 +310,7 @@ TEST(LinkBusy, RaisedAroundEverySendAndLoweredAfter) {
     OnUnitOption(p.state, p.view, link, id::MetersOption);
     OnRefresh(p.view, link, p.state);
     EXPECT_EQ(link.sent.size(), 8u);
-    EXPECT_EQ(p.state.linkBusy, 0);
+    EXPECT_FALSE(p.state.shared->linkBusy);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include "fakes.h"
 #include "panel/control_ids.h"
+#include "panel/panel_state.h"
+#include "panel/settings_save.h"
 #include "settings/settings_file.h"
 
 namespace kelt {
@@ -72,22 +74,27 @@ TEST(SettingsWriter, SavesWhatThePanelShowsByteForByte) {
     EXPECT_EQ(state.fishEchoFlagText, "1") << "flag texts are not refreshed";
 }
 
+// The check value is " 0" or " 1", so both lines reach column 28: 11 blanks
+// after "Auto_freq =  1 , " (17 characters), 10 after the width's 18.
 TEST(SettingsWriter, CheckedValueStartsInTheNextFourteenColumnZone) {
     PanelState state;
     SetDefaultSettings(state);
     state.freqText = " 38.5";
-    state.autoFreqChecked = 10;
-    state.autoWidthChecked = -2147483647 - 1;
+    state.widthText = "250";
+    state.autoFreqChecked = true;
+    state.autoWidthChecked = false;
     const std::string file = SettingsFileText(state);
-    EXPECT_EQ(LineOf(file, "Auto_freq"), "Auto_freq =  10 , " + std::string(10, ' ') + " 38.5");
-    EXPECT_EQ(LineOf(file, "Auto_width"), "Auto_width = -2147483648 ,  ");
+    EXPECT_EQ(LineOf(file, "Auto_freq"), "Auto_freq =  1 , " + std::string(11, ' ') + " 38.5");
+    EXPECT_EQ(LineOf(file, "Auto_width"), "Auto_width =  0 , " + std::string(10, ' ') + "250");
+    EXPECT_EQ(LineOf(file, "Auto_freq").find("38.5"), 29u);
+    EXPECT_EQ(LineOf(file, "Auto_width").find("250"), 28u);
 }
 
 TEST(SettingsReader, WrittenFileRestoresEveryTextField) {
     PanelState saved;
     SetDefaultSettings(saved);
-    saved.autoFreqChecked = 1;
-    saved.fishEchoChecked = 1;
+    saved.autoFreqChecked = true;
+    saved.fishEchoChecked = true;
     saved.commPortText = "7";
     saved.freqText = "38.5";
     saved.widthText = "250";

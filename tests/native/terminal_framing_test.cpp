@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "terminal/line_framing.h"
+#include "link/line_framing.h"
 
 namespace kelt::term {
 namespace {

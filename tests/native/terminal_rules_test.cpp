@@ -4,18 +4,21 @@
 
 #include <string>
 
+#include "kelt_version.h"
+#include "link/line_rules.h"
+#include "link/port_names.h"
 #include "terminal/terminal_rules.h"
 
 namespace kelt::term {
 namespace {
 
 TEST(TerminalRules, PortTextIsUsedAsTypedInDeviceNameAndCaption) {
-    EXPECT_EQ(PortDeviceName("3"), "\\\\.\\COM3");
-    EXPECT_EQ(PortDeviceName(""), "\\\\.\\COM");
-    EXPECT_EQ(PortDeviceName(" 07x"), "\\\\.\\COM 07x");
-    EXPECT_EQ(PortDeviceName("1\\..\\NUL"), "") << "a separator names no device at all";
-    EXPECT_EQ(PortDeviceName("1/../LPT1"), "");
-    EXPECT_EQ(WindowCaption("3"), "QMC KELT-9R Terminal Program.     V1.10            COM3");
+    EXPECT_EQ(TerminalDeviceName("3"), "\\\\.\\COM3");
+    EXPECT_EQ(TerminalDeviceName(""), "\\\\.\\COM");
+    EXPECT_EQ(TerminalDeviceName(" 07x"), "\\\\.\\COM 07x");
+    EXPECT_EQ(TerminalDeviceName("1\\..\\NUL"), "") << "a separator names no device at all";
+    EXPECT_EQ(TerminalDeviceName("1/../LPT1"), "");
+    EXPECT_EQ(WindowCaption("3"), "QMC KELT-9R Terminal Program.     V" KELT_TERMINAL_VERSION "            COM3");
     EXPECT_EQ(WindowCaption("12").size(), 48u + 6u + 2u);
     EXPECT_EQ(WindowCaption("").substr(48), "   COM");
 }

@@ -13,14 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "link/port_dialog.h"
-#include "link/serial_port.h"
-#include "link/updating_dialog.h"
-#include "panel/main_panel.h"
-#include "terminal/port_prompt.h"
+#include "panel/win/port_dialog.h"
+#include "panel/win/panel_port.h"
+#include "panel/win/updating_window.h"
+#include "panel/win/main_panel.h"
+#include "terminal/win/port_prompt.h"
 #include "terminal/terminal_rules.h"
-#include "terminal/terminal_state.h"
-#include "terminal/terminal_window.h"
+#include "terminal/win/terminal_state.h"
+#include "terminal/win/terminal_window.h"
 #include "wine_harness.h"
 
 namespace kelt {
@@ -186,7 +186,7 @@ TEST_F(LayoutFits, TheUpdatingSplash) {
     HWND panel = CreateMainPanel(GetModuleHandleW(nullptr), nullptr, state, resources);
     ShowWindow(panel, SW_SHOWNA);
     {
-        UpdatingWindow splash(panel, state);
+        UpdatingWindow splash(panel);
         splash.SetProgress(50);
         ExpectFits(splash.window(), L"splash");
     }
@@ -211,13 +211,13 @@ TEST_F(LayoutFits, ThePortDialog) {
     PanelResources resources;
     HWND panel = CreateMainPanel(GetModuleHandleW(nullptr), nullptr, state, resources);
     ShowWindow(panel, SW_SHOWNA);
-    state.portFileNo = AllocatePortChannel();
-    state.portReselect = 1;  // the menu's dialog: every port listed, CANCEL returns
+    Port port;
+    state.portReselect = true;  // the menu's dialog: every port listed, CANCEL returns
     state.commPortText = "15";
     gCaption = L"KELT -9R COMM. PORT SELECT";
     gDialog = nullptr;
     SetTimer(nullptr, 0, 300, LookAtTheDialog);
-    PortSelectDialog(panel, state);
+    PortSelectDialog(panel, state, port);
     EXPECT_NE(gDialog, nullptr) << "the dialog was never seen";
     DestroyPanel(panel);
 }

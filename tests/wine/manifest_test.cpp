@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "kelt_version.h"
 #include "wine_harness.h"
 
 namespace kelt {
@@ -48,7 +49,7 @@ TEST(Manifest, ThePanelRunsAsTheUserIsDpiAwareAndKeepsCommonControlsSix) {
     ExpectModernDeclarations(manifest);
     EXPECT_TRUE(Has(manifest, "name=\"Microsoft.Windows.Common-Controls\""));
     EXPECT_TRUE(Has(manifest, "version=\"6.0.0.0\""));
-    EXPECT_TRUE(Has(manifest, "version=\"1.0.6.0\""));
+    EXPECT_TRUE(Has(manifest, "version=\"" KELT_PANEL_VERSION ".0\""));
 }
 
 TEST(Manifest, TheTerminalRunsAsTheUserIsDpiAwareAndKeepsItsClassicLook) {
@@ -56,7 +57,7 @@ TEST(Manifest, TheTerminalRunsAsTheUserIsDpiAwareAndKeepsItsClassicLook) {
     ASSERT_FALSE(manifest.empty()) << "no RT_MANIFEST 1 in keltterm.exe";
     ExpectModernDeclarations(manifest);
     EXPECT_FALSE(Has(manifest, "Common-Controls")) << "the terminal asks for no newer controls";
-    EXPECT_TRUE(Has(manifest, "version=\"1.10.0.0\""));
+    EXPECT_TRUE(Has(manifest, "version=\"" KELT_TERMINAL_VERSION ".0.0\""));
 }
 
 }  // namespace

@@ -8,10 +8,11 @@
 #include <cwctype>
 #include <memory>
 
+#include "kelt_version.h"
 #include "panel/control_ids.h"
-#include "panel/main_panel.h"
+#include "panel/win/main_panel.h"
 #include "panel/panel_layout.h"
-#include "platform/text.h"
+#include "platform/win/text.h"
 #include "wine_harness.h"
 
 namespace kelt {
@@ -58,7 +59,7 @@ protected:
 
 TEST_F(PanelLayout, DialogFrameCaptionStyleAndClientSize) {
     EXPECT_EQ(WindowText(panel_),
-              L"Quillion Maritime Corp.        KELT-9R Control Panel         Ver.:  1.0.6");
+              L"Quillion Maritime Corp.        KELT-9R Control Panel         Ver.:  " + AnsiToWide(KELT_PANEL_VERSION));
     EXPECT_EQ(WindowText(panel_).size(), 73u);
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(panel_, GWL_STYLE));
     EXPECT_EQ(style & ~static_cast<DWORD>(WS_VISIBLE), 0x94CA10D4u & ~static_cast<DWORD>(WS_VISIBLE));

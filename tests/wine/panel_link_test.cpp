@@ -40,20 +40,22 @@ TEST(PanelUpload, DefaultSettingsGoOutPacedAndTheControlsFollow) {
 
     // Pauses after each line: 3000 ms for the instrument, 200 after the
     // unit and the two Auto commands, 100 after each value. Each is a
-    // deadline from its start, the splash's painting included: never short
-    // (the simulator's clock reads a line a fraction of a millisecond after
-    // it came), and late only by what a busy machine adds to one sleep.
+    // deadline from its start, the splash's painting included, so none is
+    // short and none grows with the painting. The simulator's clock reads a
+    // line when the simulator gets to run, a fraction of a millisecond after
+    // it came on an idle machine, up to some milliseconds on a busy one: the
+    // bounds leave room for that (the exact deadlines are tested natively).
     const std::vector<double> expectedGaps{3.0, 0.2, 0.1, 0.1, 0.1, 0.1, 0.1, 0.2, 0.2};
     const std::vector<double> times = sim.ReceivedTimes();
     ASSERT_EQ(times.size(), kDefaultUpload.size());
     for (size_t i = 0; i < expectedGaps.size(); ++i) {
         const double error = times[i + 1] - times[i] - expectedGaps[i];
-        EXPECT_GE(error, -0.001) << "pause after " << kDefaultUpload[i];
-        EXPECT_LT(error, 0.030) << "pause after " << kDefaultUpload[i];
+        EXPECT_GE(error, -0.010) << "pause after " << kDefaultUpload[i];
+        EXPECT_LT(error, 0.060) << "pause after " << kDefaultUpload[i];
     }
     const double total = times.back() - times.front();
-    EXPECT_GE(total, 4.099);
-    EXPECT_LT(total, 4.2);
+    EXPECT_GE(total, 4.09);
+    EXPECT_LT(total, 4.3);
     EXPECT_EQ(sim.ReceivedBytes(), test::CommandBytes(kDefaultUpload))
         << "each line CR LF, nothing between";
 

@@ -14,7 +14,7 @@
 #include <random>
 
 #include "panel/control_ids.h"
-#include "settings/script_files.h"
+#include "settings/win/settings_files.h"
 #include "wine_harness.h"
 
 namespace kelt {

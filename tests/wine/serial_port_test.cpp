@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "link/serial_port.h"
+#include "panel/win/panel_port.h"
 #include "wine_harness.h"
 
 namespace kelt {
@@ -17,11 +17,11 @@ TEST(OpenPort, OpensComFifteenThroughTheDeviceNamespaceAtNineSixHundredEightNOne
     test::Simulator sim(15);
     ASSERT_TRUE(sim.ready());
     PanelState state;
-    state.portFileNo = AllocatePortChannel();
+    Port port;
     state.commPortText = "15";
-    ASSERT_EQ(OpenPort(state), 1);
+    ASSERT_EQ(OpenPort(state, port), 1);
     EXPECT_EQ(state.portOpen, 15);
-    EXPECT_TRUE(PortChannelOf(state.portFileNo).Write("d300\r\n"));
+    EXPECT_TRUE(port.Write("d300\r\n"));
     EXPECT_EQ(sim.WaitForReceived(1, 5s), (std::vector<std::string>{"d300"}));
 
     bool lineSettingsSeen = false;
@@ -34,23 +34,23 @@ TEST(OpenPort, OpensComFifteenThroughTheDeviceNamespaceAtNineSixHundredEightNOne
         Sleep(50);
     }
     EXPECT_TRUE(lineSettingsSeen) << "the simulator never saw 9600 8-N-1";
-    PortChannelOf(state.portFileNo).Close();
+    port.Close();
 }
 
 TEST(OpenPort, AbsentPortOrAFileNameNeverCountsAsOpen) {
     PanelState state;
-    state.portFileNo = AllocatePortChannel();
+    Port port;
     state.portOpen = 0;
     state.commPortText = "2";  // mapped to nothing in the test prefix
-    EXPECT_EQ(OpenPort(state), 0);
+    EXPECT_EQ(OpenPort(state, port), 0);
     EXPECT_EQ(state.portOpen, 0);
 
     const std::wstring folder = test::FreshFolder(L"port-file-name");
     SetCurrentDirectoryW(folder.c_str());
     { std::ofstream(L"x", std::ios::binary) << "notes"; }
     state.commPortText = "1\\..\\x";
-    EXPECT_EQ(OpenPort(state), 0);
-    EXPECT_FALSE(PortChannelOf(state.portFileNo).IsOpen());
+    EXPECT_EQ(OpenPort(state, port), 0);
+    EXPECT_FALSE(port.IsOpen());
     std::ifstream file(L"x", std::ios::binary);
     std::string content((std::istreambuf_iterator<char>(file)), {});
     EXPECT_EQ(content, "notes");
@@ -59,8 +59,8 @@ TEST(OpenPort, AbsentPortOrAFileNameNeverCountsAsOpen) {
     // the port's name to one of them.
     for (const char* text : {"1\\..\\NUL", "1/../NUL", "1\\..\\CONOUT$"}) {
         state.commPortText = text;
-        EXPECT_EQ(OpenPort(state), 0) << text;
-        EXPECT_FALSE(PortChannelOf(state.portFileNo).IsOpen()) << text;
+        EXPECT_EQ(OpenPort(state, port), 0) << text;
+        EXPECT_FALSE(port.IsOpen()) << text;
     }
 }
 

@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "panel/control_ids.h"
-#include "settings/script_files.h"
+#include "settings/win/settings_files.h"
 #include "wine_harness.h"
 
 namespace kelt {

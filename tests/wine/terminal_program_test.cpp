@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "kelt_version.h"
+#include "platform/win/text.h"
 #include "wine_harness.h"
 
 namespace kelt {
@@ -22,7 +24,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using test::WindowText;
 
-const std::wstring kTitle = L"QMC KELT-9R Terminal Program.     V1.10         ";
+const std::wstring kTitle = platform::AnsiToWide(KELT_TERMINAL_TITLE);
 const std::wstring kPromptTitle = L"Choose your active COM port";
 // Port numbers above the control panel's COM1..COM15, so the two programs'
 // tests never meet on a port.

@@ -15,9 +15,11 @@
 #include <thread>
 #include <vector>
 
+#include "kelt_version.h"
+#include "platform/win/text.h"
 #include "terminal/terminal_rules.h"
-#include "terminal/terminal_state.h"
-#include "terminal/terminal_window.h"
+#include "terminal/win/terminal_state.h"
+#include "terminal/win/terminal_window.h"
 #include "wine_harness.h"
 
 namespace kelt {
@@ -27,7 +29,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kStreamPort = 205;
-const std::wstring kTitle = L"QMC KELT-9R Terminal Program.     V1.10         ";
+const std::wstring kTitle = platform::AnsiToWide(KELT_TERMINAL_TITLE);
 
 int StreamSeconds() {
     const char* text = std::getenv("KELT_STREAM_SECONDS");

@@ -13,10 +13,12 @@
 #include <thread>
 #include <vector>
 
-#include "terminal/terminal_link.h"
+#include "kelt_version.h"
+#include "platform/win/text.h"
+#include "terminal/win/terminal_link.h"
 #include "terminal/terminal_rules.h"
-#include "terminal/terminal_state.h"
-#include "terminal/terminal_window.h"
+#include "terminal/win/terminal_state.h"
+#include "terminal/win/terminal_window.h"
 #include "wine_harness.h"
 
 namespace kelt::term {
@@ -27,7 +29,7 @@ using test::ClassNameOf;
 using test::WindowText;
 
 const std::wstring kCaption3 =
-    L"QMC KELT-9R Terminal Program.     V1.10            COM3";
+    platform::AnsiToWide(KELT_TERMINAL_TITLE "   COM3");
 
 std::wstring Lower(std::wstring text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -51,7 +53,7 @@ protected:
         HANDLE writeEnd = nullptr;
         ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16));
         lineOut_.reset(readEnd);
-        state_.termPort.reset(writeEnd);
+        state_.termPort->Adopt(platform::UniqueHandle(writeEnd));
         window_ = BuildTerminalWindow(state_, WindowCaption("3"));
         ASSERT_NE(window_, nullptr);
     }
@@ -249,7 +251,7 @@ TEST_F(TerminalWindow, SendWritesTextAndCrLfListsItSelectedAndKeepsItSelected) {
     EXPECT_EQ(from, 0u);
     EXPECT_EQ(to, 2u);
     EXPECT_EQ(GetFocus(), Item(id::SendTextEdit));
-    EXPECT_EQ(state_.termSending.load(), 0);
+    EXPECT_FALSE(state_.shared->termSending);
 
     Type(L"");
     ClickSend();
@@ -290,7 +292,7 @@ TEST_F(TerminalWindow, FailedWriteIsListedAsTransmissionErrorEvenWithEchoOff) {
                                                        L"<== Transmission Error!"}));
     EXPECT_EQ(Selected(), 2);
     EXPECT_EQ(WindowText(Item(id::SendTextEdit)), L"AB");
-    EXPECT_EQ(state_.termSending.load(), 0);
+    EXPECT_FALSE(state_.shared->termSending);
 }
 
 TEST_F(TerminalWindow, EnterAndMnemonicsGoThroughTheDialogManager) {
@@ -352,7 +354,7 @@ TEST_F(TerminalWindow, IncomingLinesFromAnotherThreadAreListedInArrivalOrder) {
     constexpr int kLines = 2000;
     auto receiver = std::async(std::launch::async, [this] {
         for (int i = 0; i < kLines; ++i)
-            ShowIncomingLine(state_, window_, i % 500 == 7 ? std::string() : std::to_string(i));
+            ShowIncomingLine(*state_.shared, window_, i % 500 == 7 ? std::string() : std::to_string(i));
     });
     // Sends interleave with the stream; each is listed where the window thread handled it.
     for (int i = 0; i < 5; ++i) {
@@ -386,7 +388,7 @@ TEST_F(TerminalWindow, IncomingLinesFromAnotherThreadAreListedInArrivalOrder) {
 // never hold the receiver (and with it the program's exit) up.
 TEST_F(TerminalWindow, ReceiverNeverWaitsForTheWindowThread) {
     auto done = std::async(std::launch::async, [this] {
-        for (int i = 0; i < 500; ++i) ShowIncomingLine(state_, window_, "busy");
+        for (int i = 0; i < 500; ++i) ShowIncomingLine(*state_.shared, window_, "busy");
     });
     const bool finished = done.wait_for(3s) == std::future_status::ready;
     EXPECT_TRUE(finished) << "the receiver waited for a window thread that was not pumping";
@@ -396,9 +398,9 @@ TEST_F(TerminalWindow, ReceiverNeverWaitsForTheWindowThread) {
 
     // Once the window is gone, lines are dropped and nothing piles up.
     DestroyWindow(window_);
-    ShowIncomingLine(state_, window_, "late");
-    std::lock_guard lock(state_.incomingMutex);
-    EXPECT_TRUE(state_.incomingLines.empty());
+    ShowIncomingLine(*state_.shared, window_, "late");
+    std::lock_guard lock(state_.shared->incomingMutex);
+    EXPECT_TRUE(state_.shared->incomingLines.empty());
 }
 
 TEST_F(TerminalWindow, ReceiverStopsPromptlyAndIsReleased) {
@@ -407,8 +409,8 @@ TEST_F(TerminalWindow, ReceiverStopsPromptlyAndIsReleased) {
     const auto start = std::chrono::steady_clock::now();
     StopReceiver(state_);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
-    EXPECT_EQ(state_.termStopReceiver.load(), 1);
-    EXPECT_EQ(state_.termReceiverThread, nullptr);
+    EXPECT_TRUE(state_.shared->termStopReceiver);
+    EXPECT_FALSE(state_.termReceiverThread.started()) << "joined, and not waited for again";
 }
 
 }  // namespace
