@@ -54,28 +54,24 @@ SIZE TextExtent(HWND control, UINT format, int width) {
     return {r.right, r.bottom};
 }
 
+TEXTMETRICW FontMetrics(HWND control) {
+    HDC dc = GetDC(control);
+    auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    HGDIOBJ old = SelectObject(dc, font != nullptr ? font : GetStockObject(SYSTEM_FONT));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return metrics;
+}
+
+int FontHeight(HWND control) { return FontMetrics(control).tmHeight; }
+
 // The height the font's letters take: the leading above the capitals of a
 // font is room for accents, which an ASCII text never draws.
 int InkHeight(HWND control) {
-    HDC dc = GetDC(control);
-    auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-    HGDIOBJ old = SelectObject(dc, font != nullptr ? font : GetStockObject(SYSTEM_FONT));
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
+    const TEXTMETRICW metrics = FontMetrics(control);
     return metrics.tmHeight - metrics.tmInternalLeading;
-}
-
-int FontHeight(HWND control) {
-    HDC dc = GetDC(control);
-    auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-    HGDIOBJ old = SelectObject(dc, font != nullptr ? font : GetStockObject(SYSTEM_FONT));
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-    return metrics.tmHeight;
 }
 
 std::string Describe(HWND control) {

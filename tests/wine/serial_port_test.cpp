@@ -3,8 +3,11 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <memory>
 
+#include "link/win/reader_thread.h"
 #include "panel/win/panel_port.h"
 #include "wine_harness.h"
 
@@ -62,6 +65,59 @@ TEST(OpenPort, AbsentPortOrAFileNameNeverCountsAsOpen) {
         EXPECT_EQ(OpenPort(state, port), 0) << text;
         EXPECT_FALSE(port.IsOpen()) << text;
     }
+}
+
+// Why a port did not open is kept for the support engineer (and goes to
+// the debug channel); the user still sees only what the program shows.
+TEST(OpenPort, AFailureKeepsItsReason) {
+    Port port;
+    EXPECT_FALSE(port.Open("\\\\.\\COM2", kPanelPortOptions));  // mapped to nothing here
+    const std::wstring absent = port.lastFailure();
+    EXPECT_NE(absent.find(L"\\\\.\\COM2"), std::wstring::npos) << std::string(absent.begin(), absent.end());
+    EXPECT_NE(absent.find(L"did not open: "), std::wstring::npos) << std::string(absent.begin(), absent.end());
+    EXPECT_EQ(absent.back(), L')') << "the system's error code ends it";
+
+    const std::wstring folder = test::FreshFolder(L"port-reason");
+    const std::wstring file = folder + L"\\notes.txt";
+    { std::ofstream(file.c_str(), std::ios::binary) << "notes"; }
+    EXPECT_FALSE(port.Open(std::string(file.begin(), file.end()), kPanelPortOptions));
+    EXPECT_NE(port.lastFailure().find(L"not a character device"), std::wstring::npos);
+    EXPECT_FALSE(port.Open("", kPanelPortOptions));
+    EXPECT_NE(port.lastFailure().find(L"names no device"), std::wstring::npos);
+}
+
+// A reader that does not end in time is let go, still holding what its loop
+// uses; one that ends is joined.
+TEST(ReaderThreadLifetime, JoinedWhenItEndsLetGoWhenItDoesNot) {
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    auto passes = std::make_shared<std::atomic<int>>(0);
+    {
+        ReaderThread prompt;
+        ASSERT_TRUE(prompt.Start([stop, passes] {
+            while (!*stop) {
+                ++*passes;
+                Sleep(5);
+            }
+        }));
+        test::WaitUntil([&] { return *passes > 0; }, 5s);
+        *stop = true;
+        EXPECT_TRUE(prompt.Join(2000ms));
+        EXPECT_FALSE(prompt.started());
+    }
+    auto hung = std::make_shared<std::atomic<bool>>(true);
+    auto after = std::make_shared<std::atomic<int>>(0);
+    {
+        ReaderThread stuck;
+        ASSERT_TRUE(stuck.Start([hung, after] {
+            while (*hung) Sleep(5);  // a driver that never lets a read return
+            *after = 42;             // what it holds is still there once it does
+        }));
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(stuck.Join(100ms));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms) << "the bound holds";
+    }
+    *hung = false;
+    EXPECT_TRUE(test::WaitUntil([&] { return *after == 42; }, 5s));
 }
 
 }  // namespace
