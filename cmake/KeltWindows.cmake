@@ -1,5 +1,5 @@
-# Windows build (MinGW-w64): the two programs, and on x86_64 the tests that
-# run them under Wine.
+# Windows build (MinGW-w64): the two programs and the simulated instrument,
+# and the tests that run them under Wine.
 enable_language(RC)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
@@ -66,4 +66,15 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/terminal/CMakeLists.txt)
   add_subdirectory(terminal)
 endif()
+
+# keltsim.exe, the simulated instrument on a COM port, for trying the
+# programs without an instrument.
+add_subdirectory(sim)
+if(TARGET wine_tests)
+  add_dependencies(wine_tests keltsim)
+endif()
+add_test(NAME keltsim_imports_only_system_dlls
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:keltsim>)
+set_tests_properties(keltsim_imports_only_system_dlls PROPERTIES
+  ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
 include(${CMAKE_SOURCE_DIR}/cmake/KeltPackage.cmake)

@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <sstream>
 
 #include "link/port_names.h"
 
@@ -115,38 +114,38 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args, PortKind k
 
 std::string usage(std::string_view program, PortKind kind) {
     const bool pty = kind == PortKind::Pty;
-    std::ostringstream u;
+    std::string u = "Usage: " + std::string(program);
     if (pty) {
-        u << "Usage: " << program << " [OPTIONS]\n"
-          << "Plays the KELT-9R echo-sounder tester on a pseudo-terminal (9600 8-N-1 pacing).\n\n"
-          << "  --link PATH           point symlink PATH at the pty (replaced atomically)\n"
-          << "  --print-pty           print the pty path on standard output\n";
+        u += " [OPTIONS]\n"
+             "Plays the KELT-9R echo-sounder tester on a pseudo-terminal (9600 8-N-1 pacing).\n\n"
+             "  --link PATH           point symlink PATH at the pty (replaced atomically)\n"
+             "  --print-pty           print the pty path on standard output\n";
     } else {
-        u << "Usage: " << program << " --port N [OPTIONS]\n"
-          << "Plays the KELT-9R echo-sounder tester on a COM port, set to 9600 8-N-1 and paced\n"
-          << "to it. Pair it with the panel through a null-modem cable or a virtual port pair.\n\n"
-          << "  --port N              the COM port: 16 opens \\\\.\\COM16 (any number works)\n";
+        u += " --port N [OPTIONS]\n"
+             "Plays the KELT-9R echo-sounder tester on a COM port, set to 9600 8-N-1 and paced\n"
+             "to it. Pair it with the panel through a null-modem cable or a virtual port pair.\n\n"
+             "  --port N              the COM port: 16 opens \\\\.\\COM16 (any number works)\n";
     }
-    u << "  --rate R              measurement lines per second (default 2; 0 = only on\n"
-      << "                        request with a blank line; max = back to back)\n"
-      << "  --sounder-freq KHZ    sounder frequency (default 50)\n"
-      << "  --sounder-width US    sounder pulse width (default 400)\n"
-      << "  --sounder-period MS   sounder pulse period (default 250)\n"
-      << "  --sounder-volts VPP   sounder amplitude, volts peak to peak (default 12.5)\n"
-      << "  --jitter              small reproducible wander of the measured pulse\n"
-      << "  --log FILE            JSON-lines event log (default standard error)\n"
-      << "  --log-tx              also log every line sent\n"
-      << "  --control FILE        run-time commands, one per line, read as appended\n"
-      << "  --no-cr               end lines with LF only\n"
-      << "  --stall               never read from the " << (pty ? "pty" : "port") << "\n"
-      << "  --burst N             send N lines in one write when the peer first opens\n"
-      << "  --garbage SECONDS     send noise without CR when the peer first opens\n"
-      << "  -h, --help            this text\n\n"
-      << "Control file commands: vanish SECONDS | rate R | no-cr on|off | burst N | flood BYTES |\n"
-      << "  garbage SECONDS | stall on|off | line TEXT | quit\n"
-      << "Lines already in the control file at start are carried out too.\n"
-      << "Exit status: 0 done, 1 runtime failure, 2 bad arguments.\n";
-    return u.str();
+    u += "  --rate R              measurement lines per second (default 2; 0 = only on\n"
+         "                        request with a blank line; max = back to back)\n"
+         "  --sounder-freq KHZ    sounder frequency (default 50)\n"
+         "  --sounder-width US    sounder pulse width (default 400)\n"
+         "  --sounder-period MS   sounder pulse period (default 250)\n"
+         "  --sounder-volts VPP   sounder amplitude, volts peak to peak (default 12.5)\n"
+         "  --jitter              small reproducible wander of the measured pulse\n"
+         "  --log FILE            JSON-lines event log (default standard error)\n"
+         "  --log-tx              also log every line sent\n"
+         "  --control FILE        run-time commands, one per line, read as appended\n"
+         "  --no-cr               end lines with LF only\n";
+    u += pty ? "  --stall               never read from the pty\n" : "  --stall               never read from the port\n";
+    u += "  --burst N             send N lines in one write when the peer first opens\n"
+         "  --garbage SECONDS     send noise without CR when the peer first opens\n"
+         "  -h, --help            this text\n\n"
+         "Control file commands: vanish SECONDS | rate R | no-cr on|off | burst N | flood BYTES |\n"
+         "  garbage SECONDS | stall on|off | line TEXT | quit\n"
+         "Lines already in the control file at start are carried out too.\n"
+         "Exit status: 0 done, 1 runtime failure, 2 bad arguments.\n";
+    return u;
 }
 
 ParsedControl parseControl(std::string_view raw) {
