@@ -7,13 +7,13 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
 else()
   set(KELT_MANIFEST_ARCH x86)
 endif()
-# Both programs declare what Windows of this decade expects of a program
-# (run as the user, the versions it was tested on, DPI aware); the panel
-# also asks for the common controls of version 6.
+# The programs and the simulator declare what Windows of this decade
+# expects of a program (run as the user, the versions it was tested on, DPI
+# aware); the panel also asks for the common controls of version 6.
 file(READ ${CMAKE_SOURCE_DIR}/resources/manifest-common.xml.in KELT_MANIFEST_COMMON)
 string(STRIP "${KELT_MANIFEST_COMMON}" KELT_MANIFEST_COMMON)
 set(KELT_MANIFEST_COMMON "  ${KELT_MANIFEST_COMMON}")
-foreach(program keltpanel keltterm)
+foreach(program keltpanel keltterm keltsim)
   configure_file(${CMAKE_SOURCE_DIR}/resources/${program}.manifest.in
                  ${CMAKE_BINARY_DIR}/resources/${program}.manifest @ONLY)
 endforeach()
