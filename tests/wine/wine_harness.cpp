@@ -332,7 +332,7 @@ void Simulator::WaitForStart() {
     }
 }
 
-Simulator::Simulator(ComPair pair, const std::wstring& extraArguments) {
+Simulator::Simulator(ComPair pair, const std::wstring& extraArguments, const std::wstring& program) {
     const std::wstring folder = Prepare();
     std::string ptyPair = EnvironmentValue("KELT_PTY_PAIR");
     if (ptyPair.empty()) ptyPair = UnixPath(Widen(KELT_SOURCE_DIR)) + "/build/native/pty_pair";
@@ -345,7 +345,7 @@ Simulator::Simulator(ComPair pair, const std::wstring& extraArguments) {
         !WaitUntil([&] { return FileExists(pairReady); }, std::chrono::seconds(10)))
         return;
     windowsBuild_ = std::make_unique<RunningProgram>(
-        BuildPath(L"sim/keltsim.exe"), folder,
+        program.empty() ? BuildPath(L"sim/keltsim.exe") : program, folder,
         L"--port " + std::to_wstring(pair.simulatorPort) + L" --log \"" + log_ + L"\" --control \"" +
             control_ + L"\" " + extraArguments);
     if (windowsBuild_->started()) WaitForStart();

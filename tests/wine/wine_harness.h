@@ -91,7 +91,9 @@ struct ComPair {
 class Simulator {
 public:
     explicit Simulator(int comNumber, const std::wstring& extraArguments = L"");
-    explicit Simulator(ComPair pair, const std::wstring& extraArguments = L"");
+    // `program`: another keltsim.exe than this build's, such as a package's.
+    explicit Simulator(ComPair pair, const std::wstring& extraArguments = L"",
+                       const std::wstring& program = L"");
     ~Simulator();
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
