@@ -341,7 +341,9 @@ Simulator::Simulator(ComPair pair, const std::wstring& extraArguments, const std
     if (!StartUnixProgram(ptyPair, Widen(DosDevice(pair.simulatorPort)) + L" " +
                                        Widen(DosDevice(pair.programPort)) + L" --stop-file " +
                                        Widen(UnixPath(pairStop_)) + L" --ready-file " +
-                                       Widen(UnixPath(pairReady))) ||
+                                       Widen(UnixPath(pairReady)) +
+                                       // No test takes longer; a crashed one leaves no pair behind.
+                                       L" --max-seconds 300") ||
         !WaitUntil([&] { return FileExists(pairReady); }, std::chrono::seconds(10)))
         return;
     windowsBuild_ = std::make_unique<RunningProgram>(
