@@ -17,9 +17,10 @@
 namespace kelt::sim {
 
 // The simulator's end of the serial line: a pseudo-terminal it makes
-// (Linux), or a COM port it opens (Windows). None of the calls waits longer
-// than wait() is told to; the pacing at 9600 8-N-1 is the simulator's, which
-// hands write() only the bytes that are due.
+// (Linux), or a COM port it opens (Windows). Only wait() waits on purpose;
+// the pacing at 9600 8-N-1 is the simulator's, which hands write() only the
+// bytes that are due, so that a real line takes them about as fast as they
+// come (on a COM port a write may return only once its bytes are sent).
 class Port {
 public:
     virtual ~Port() = default;
