@@ -8,6 +8,11 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/sim/CMakeLists.txt)
   add_subdirectory(sim)
 endif()
 
+# Two pseudo-terminals joined like two COM ports on a null-modem cable: the
+# Windows simulator and a Windows program talk through it under Wine.
+add_executable(pty_pair tests/tools/pty_pair.cpp)
+kelt_warnings(pty_pair)
+
 file(GLOB KELT_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)
 add_executable(native_tests ${KELT_NATIVE_TESTS})
 target_link_libraries(native_tests PRIVATE keltcore GTest::gtest GTest::gtest_main)
@@ -16,7 +21,7 @@ if(TARGET keltsim_core)
 endif()
 kelt_warnings(native_tests)
 gtest_discover_tests(native_tests
-  PROPERTIES ENVIRONMENT "KELTSIM_PATH=$<$<TARGET_EXISTS:keltsim>:$<TARGET_FILE:keltsim>>")
+  PROPERTIES ENVIRONMENT "KELTSIM_PATH=$<$<TARGET_EXISTS:keltsim>:$<TARGET_FILE:keltsim>>;PTY_PAIR_PATH=$<TARGET_FILE:pty_pair>")
 
 # The folders include each other in one direction only, and no portable
 # file sees Windows (ARCHITECTURE.md).

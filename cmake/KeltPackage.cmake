@@ -3,7 +3,7 @@
 #
 #   cmake --build --preset win32 --target package
 #
-# builds both programs and writes KELT-9R-<version>-win32.zip and .exe into
+# builds the programs and writes KELT-9R-<version>-win32.zip and .exe into
 # build/win32/packages/. The tests of this build make and check them too.
 # A package lacking a delivered file is refused; while one is still being
 # written, -DKELT_PACKAGE_ALLOW_INCOMPLETE=ON (or cpack -D
@@ -22,20 +22,25 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   else()
     message(WARNING "keltterm is not defined: packages made now lack the terminal")
   endif()
+  # The simulated instrument, to try the programs with two joined COM ports
+  # and no instrument; the text beside it says how.
+  install(TARGETS keltsim RUNTIME DESTINATION .)
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION . OPTIONAL)
-  install(FILES ${KELT_PACKAGING_DIR}/sample.scp DESTINATION .)
+  install(FILES ${KELT_PACKAGING_DIR}/sample.scp ${KELT_PACKAGING_DIR}/TRY-WITHOUT-INSTRUMENT.txt
+          DESTINATION .)
 
   # cpack refuses to package a tree without all of these, unless told
   # otherwise for development: a terminal or README still missing must not
   # slip into a release.
-  set(CPACK_KELT_REQUIRED_FILES keltpanel.exe keltterm.exe README.md sample.scp)
+  set(CPACK_KELT_REQUIRED_FILES keltpanel.exe keltterm.exe keltsim.exe README.md sample.scp
+                                TRY-WITHOUT-INSTRUMENT.txt)
   set(CPACK_KELT_ALLOW_INCOMPLETE ${KELT_PACKAGE_ALLOW_INCOMPLETE})
   set(CPACK_PRE_BUILD_SCRIPTS ${KELT_PACKAGING_DIR}/require-complete.cmake)
 
   set(CPACK_GENERATOR ZIP NSIS)
   set(CPACK_PACKAGE_NAME "KELT-9R")
   set(CPACK_PACKAGE_VENDOR "Quillion Maritime Corp.")
-  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "KELT-9R control panel and serial terminal")
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "KELT-9R control panel, serial terminal and simulated instrument")
   set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
   set(CPACK_SYSTEM_NAME win32)
   set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}-${CPACK_PACKAGE_VERSION}-${CPACK_SYSTEM_NAME}")

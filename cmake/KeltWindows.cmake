@@ -1,5 +1,5 @@
-# Windows build (MinGW-w64): the two programs, and on x86_64 the tests that
-# run them under Wine.
+# Windows build (MinGW-w64): the two programs and the simulated instrument,
+# and the tests that run them under Wine.
 enable_language(RC)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
@@ -7,13 +7,13 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
 else()
   set(KELT_MANIFEST_ARCH x86)
 endif()
-# Both programs declare what Windows of this decade expects of a program
-# (run as the user, the versions it was tested on, DPI aware); the panel
-# also asks for the common controls of version 6.
+# The programs and the simulator declare what Windows of this decade
+# expects of a program (run as the user, the versions it was tested on, DPI
+# aware); the panel also asks for the common controls of version 6.
 file(READ ${CMAKE_SOURCE_DIR}/resources/manifest-common.xml.in KELT_MANIFEST_COMMON)
 string(STRIP "${KELT_MANIFEST_COMMON}" KELT_MANIFEST_COMMON)
 set(KELT_MANIFEST_COMMON "  ${KELT_MANIFEST_COMMON}")
-foreach(program keltpanel keltterm)
+foreach(program keltpanel keltterm keltsim)
   configure_file(${CMAKE_SOURCE_DIR}/resources/${program}.manifest.in
                  ${CMAKE_BINARY_DIR}/resources/${program}.manifest @ONLY)
 endforeach()
@@ -84,4 +84,15 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/terminal/CMakeLists.txt)
   add_subdirectory(terminal)
 endif()
+
+# keltsim.exe, the simulated instrument on a COM port, for trying the
+# programs without an instrument.
+add_subdirectory(sim)
+if(TARGET wine_tests)
+  add_dependencies(wine_tests keltsim)
+endif()
+add_test(NAME keltsim_imports_only_system_dlls
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:keltsim>)
+set_tests_properties(keltsim_imports_only_system_dlls PROPERTIES
+  ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
 include(${CMAKE_SOURCE_DIR}/cmake/KeltPackage.cmake)

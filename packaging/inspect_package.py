@@ -6,6 +6,9 @@ check-packages.sh: the 32-bit programs and their installer cannot run here.
       The version block of a Windows program, one NAME=VALUE a line:
       FixedFileVersion and FixedProductVersion (a.b.c.d from the fixed part),
       then every string of the string tables.
+  inspect_package.py subsystem PROGRAM.exe
+      "windows" for a windowed program, "console" for one that runs in a
+      console window (keltsim.exe: its output, and Ctrl-C to end it).
   inspect_package.py same-program A.exe B.exe
       Exit 0 when both are the same program: equal bytes apart from the link
       time stamp and the checksum in the headers, which a strip rewrites.
@@ -23,6 +26,7 @@ import struct
 import sys
 
 RT_VERSION = 16
+SUBSYSTEMS = {2: "windows", 3: "console"}
 
 
 class Pe:
@@ -38,6 +42,7 @@ class Pe:
         sections, optional_size = struct.unpack_from("<H12xH", d, self.pe + 6)
         self.optional = self.pe + 24
         magic = struct.unpack_from("<H", d, self.optional)[0]
+        self.subsystem = struct.unpack_from("<H", d, self.optional + 68)[0]
         directories = self.optional + {0x10B: 96, 0x20B: 112}[magic]
         self.resource_rva, self.resource_size = struct.unpack_from("<II", d, directories + 2 * 8)
         self.sections = []
@@ -119,6 +124,11 @@ def version(path):
             for name, value, is_text, _ in strings:
                 text = value.decode("utf-16-le") if is_text else value.decode("latin-1")
                 print(f"{name}={text.rstrip(chr(0))}")
+
+
+def subsystem(path):
+    code = Pe(path).subsystem
+    print(SUBSYSTEMS.get(code, f"subsystem-{code}"))
 
 
 def same_program(a, b):
@@ -223,6 +233,9 @@ def nsis(path):
 def main(argv):
     if len(argv) == 3 and argv[1] == "version":
         version(argv[2])
+        return 0
+    if len(argv) == 3 and argv[1] == "subsystem":
+        subsystem(argv[2])
         return 0
     if len(argv) == 4 and argv[1] == "same-program":
         return 0 if same_program(argv[2], argv[3]) else 1

@@ -5,13 +5,15 @@
 #
 # Usage: check-packages.sh BUILD_DIR [STEP...]
 #   build      make both packages afresh with cpack; report time and sizes
-#   zip        the ZIP holds exactly the delivered files, README and sample
-#              as they are in the sources
-#   installer  the installer holds the same programs, README and sample
+#   zip        the ZIP holds exactly the delivered files, README, sample and
+#              the text on trying without an instrument as they are in the
+#              sources, that text the same as the README's section
+#   installer  the installer holds the same programs and texts
 #   script     the installer script: Start-menu shortcuts, the panel starting
 #              in a writable settings folder, an uninstaller that removes the
 #              shortcuts and programs and leaves the settings folder alone
-#   versions   version blocks of the packaged programs
+#   versions   version blocks of the packaged programs; the two programs are
+#              windowed, the simulated instrument a console program
 #   imports    the packaged programs import only Windows' own DLLs
 # Without a STEP: all of them, in this order.
 #
@@ -22,7 +24,7 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-[ $# -ge 1 ] || { sed -n '2,18p' "$0"; exit 2; }
+[ $# -ge 1 ] || { sed -n '2,21p' "$0"; exit 2; }
 build_dir=$(cd "$1" && pwd) || exit 2
 shift
 steps=("$@")
@@ -39,8 +41,10 @@ package=KELT-9R-$KELT_VERSION-win32
 packages="$build_dir/packages"
 zip="$packages/$package.zip"
 installer="$packages/$package.exe"
-delivered=(README.md keltpanel.exe keltterm.exe sample.scp)
+delivered=(README.md TRY-WITHOUT-INSTRUMENT.txt keltpanel.exe keltsim.exe keltterm.exe sample.scp)
+programs=(keltpanel.exe keltterm.exe keltsim.exe)
 panel_version=$KELT_VERSION
+simulator_version=$KELT_VERSION
 terminal_version=$KELT_TERMINAL_VERSION
 
 work=$(mktemp -d)
@@ -93,11 +97,20 @@ step_zip() {
   fi
   unpack_zip
   local source
-  for source in "$root/README.md" "$root/packaging/sample.scp"; do
+  for source in "$root/README.md" "$root/packaging/sample.scp" "$root/packaging/TRY-WITHOUT-INSTRUMENT.txt"; do
     name=$(basename "$source")
     [ -f "$unpacked/$name" ] || continue
     cmp -s "$unpacked/$name" "$source" || fail "$name in the ZIP differs from ${source#"$root"/}"
   done
+  # The text beside the programs is the README's section of the same name,
+  # below its own title.
+  local section
+  if [ -f "$unpacked/TRY-WITHOUT-INSTRUMENT.txt" ] && [ -f "$unpacked/README.md" ]; then
+    section=$(awk '/^## / { inside = ($0 == "## Try it without an instrument") ; next } inside' "$unpacked/README.md")
+    if [ "$(sed '1,3d' "$unpacked/TRY-WITHOUT-INSTRUMENT.txt")" != "$(sed '1{/^$/d}' <<< "$section")" ]; then
+      fail "TRY-WITHOUT-INSTRUMENT.txt is not the README's section \"Try it without an instrument\""
+    fi
+  fi
 }
 
 step_installer() {
@@ -162,6 +175,12 @@ step_script() {
       fi
     fi
   done
+  # The simulator has no shortcut (it is started with its port from a
+  # command prompt), and goes with the programs.
+  grep -qxF 'uninstall-delete	$INSTDIR\keltsim.exe' <<< "$facts" || fail "the uninstaller leaves keltsim.exe"
+  if grep '^shortcut' <<< "$facts" | grep -qF 'keltsim.exe'; then
+    fail "keltsim.exe has a shortcut, which would start it without its port"
+  fi
   grep -q '^uninstaller	\$INSTDIR\\.*\.exe$' <<< "$facts" || fail "no uninstaller is written"
   # The user's settings and scripts outlive the programs.
   if grep -E '^uninstall-(delete|rmdir)' <<< "$facts" | grep -qF '$DOCUMENTS'; then
@@ -187,11 +206,19 @@ step_versions() {
   unpack_zip
   check_version "$unpacked/keltpanel.exe" "$panel_version" "$panel_version.0"
   check_version "$unpacked/keltterm.exe" "$terminal_version" "$terminal_version.0.0"
+  check_version "$unpacked/keltsim.exe" "$simulator_version" "$simulator_version.0"
+  local program kind want
+  for program in "${programs[@]}"; do
+    want=windows
+    [ "$program" = keltsim.exe ] && want=console
+    kind=$($inspect subsystem "$unpacked/$program") || { fail "cannot read the subsystem of $program"; continue; }
+    [ "$kind" = "$want" ] || fail "$program is a $kind program, not a $want one"
+  done
 }
 
 step_imports() {
   unpack_zip
-  OBJDUMP=$objdump "$root/scripts/check-imports.sh" "$unpacked/keltpanel.exe" "$unpacked/keltterm.exe" ||
+  OBJDUMP=$objdump "$root/scripts/check-imports.sh" "${programs[@]/#/$unpacked/}" ||
     fail "a packaged program imports more than Windows' own DLLs"
 }
 

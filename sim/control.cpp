@@ -3,7 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <sstream>
+
+#include "link/port_names.h"
 
 namespace kelt::sim {
 
@@ -42,9 +43,10 @@ std::optional<double> parseRate(std::string_view text) {
     return numberIn(text, 0.0, 1000.0);
 }
 
-ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
+ParsedOptions parseOptions(const std::vector<std::string_view>& args, PortKind kind) {
     ParsedOptions out;
     Options& o = out.options;
+    const bool pty = kind == PortKind::Pty;
     for (std::size_t i = 0; i < args.size() && out.error.empty(); ++i) {
         std::string_view name = args[i];
         std::optional<std::string_view> inlineValue;
@@ -71,15 +73,22 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
         };
 
         if (name == "--help" || name == "-h") flag(o.help);
-        else if (name == "--print-pty") flag(o.printPty);
+        else if (pty && name == "--print-pty") flag(o.printPty);
         else if (name == "--jitter") flag(o.jitter);
         else if (name == "--log-tx") flag(o.logTx);
         else if (name == "--no-cr") flag(o.noCr);
         else if (name == "--stall") flag(o.stall);
-        else if (name == "--link" || name == "--log" || name == "--control") {
+        else if ((pty && name == "--link") || name == "--log" || name == "--control") {
             auto v = value();
             if (v && v->empty()) fail("needs a non-empty path");
             else if (v) (name == "--link" ? o.linkPath : name == "--log" ? o.logPath : o.controlPath) = *v;
+        } else if (!pty && name == "--port") {
+            // The panel's own rule: a separator would lead the device name
+            // to another device or a file.
+            if (auto v = value()) {
+                if (v->empty() || kelt::PortDeviceName(*v).empty()) fail("expects a COM port number such as 16");
+                else o.portText = *v;
+            }
         } else if (name == "--rate") {
             if (auto v = value()) {
                 if (auto r = parseRate(*v)) o.rate = *r;
@@ -99,35 +108,44 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
             out.error = "unknown argument '" + std::string(name) + "' (try --help)";
         }
     }
+    if (out.error.empty() && !pty && o.portText.empty() && !o.help) out.error = "--port: the COM port is missing";
     return out;
 }
 
-std::string usage(std::string_view program) {
-    std::ostringstream u;
-    u << "Usage: " << program << " [OPTIONS]\n"
-      << "Plays the KELT-9R echo-sounder tester on a pseudo-terminal (9600 8-N-1 pacing).\n\n"
-      << "  --link PATH           point symlink PATH at the pty (replaced atomically)\n"
-      << "  --print-pty           print the pty path on standard output\n"
-      << "  --rate R              measurement lines per second (default 2; 0 = only on\n"
-      << "                        request with a blank line; max = back to back)\n"
-      << "  --sounder-freq KHZ    sounder frequency (default 50)\n"
-      << "  --sounder-width US    sounder pulse width (default 400)\n"
-      << "  --sounder-period MS   sounder pulse period (default 250)\n"
-      << "  --sounder-volts VPP   sounder amplitude, volts peak to peak (default 12.5)\n"
-      << "  --jitter              small reproducible wander of the measured pulse\n"
-      << "  --log FILE            JSON-lines event log (default standard error)\n"
-      << "  --log-tx              also log every line sent\n"
-      << "  --control FILE        run-time commands, one per line, read as appended\n"
-      << "  --no-cr               end lines with LF only\n"
-      << "  --stall               never read from the pty\n"
-      << "  --burst N             send N lines in one write when the peer first opens\n"
-      << "  --garbage SECONDS     send noise without CR when the peer first opens\n"
-      << "  -h, --help            this text\n\n"
-      << "Control file commands: vanish SECONDS | rate R | no-cr on|off | burst N | flood BYTES |\n"
-      << "  garbage SECONDS | stall on|off | line TEXT | quit\n"
-      << "Lines already in the control file at start are carried out too.\n"
-      << "Exit status: 0 done, 1 runtime failure, 2 bad arguments.\n";
-    return u.str();
+std::string usage(std::string_view program, PortKind kind) {
+    const bool pty = kind == PortKind::Pty;
+    std::string u = "Usage: " + std::string(program);
+    if (pty) {
+        u += " [OPTIONS]\n"
+             "Plays the KELT-9R echo-sounder tester on a pseudo-terminal (9600 8-N-1 pacing).\n\n"
+             "  --link PATH           point symlink PATH at the pty (replaced atomically)\n"
+             "  --print-pty           print the pty path on standard output\n";
+    } else {
+        u += " --port N [OPTIONS]\n"
+             "Plays the KELT-9R echo-sounder tester on a COM port, set to 9600 8-N-1 and paced\n"
+             "to it. Pair it with the panel through a null-modem cable or a virtual port pair.\n\n"
+             "  --port N              the COM port: 16 opens \\\\.\\COM16 (any number works)\n";
+    }
+    u += "  --rate R              measurement lines per second (default 2; 0 = only on\n"
+         "                        request with a blank line; max = back to back)\n"
+         "  --sounder-freq KHZ    sounder frequency (default 50)\n"
+         "  --sounder-width US    sounder pulse width (default 400)\n"
+         "  --sounder-period MS   sounder pulse period (default 250)\n"
+         "  --sounder-volts VPP   sounder amplitude, volts peak to peak (default 12.5)\n"
+         "  --jitter              small reproducible wander of the measured pulse\n"
+         "  --log FILE            JSON-lines event log (default standard error)\n"
+         "  --log-tx              also log every line sent\n"
+         "  --control FILE        run-time commands, one per line, read as appended\n"
+         "  --no-cr               end lines with LF only\n";
+    u += pty ? "  --stall               never read from the pty\n" : "  --stall               never read from the port\n";
+    u += "  --burst N             send N lines in one write when the peer first opens\n"
+         "  --garbage SECONDS     send noise without CR when the peer first opens\n"
+         "  -h, --help            this text\n\n"
+         "Control file commands: vanish SECONDS | rate R | no-cr on|off | burst N | flood BYTES |\n"
+         "  garbage SECONDS | stall on|off | line TEXT | quit\n"
+         "Lines already in the control file at start are carried out too.\n"
+         "Exit status: 0 done, 1 runtime failure, 2 bad arguments.\n";
+    return u;
 }
 
 ParsedControl parseControl(std::string_view raw) {
@@ -171,34 +189,6 @@ ParsedControl parseControl(std::string_view raw) {
     }
     else out.error = "unknown control command '" + std::string(word) + "'";
     return out;
-}
-
-SerialSettings serialSettings(const termios& tio) {
-    struct SpeedName { speed_t code; long baud; };
-    static constexpr SpeedName kSpeeds[] = {
-        {B0, 0}, {B50, 50}, {B75, 75}, {B110, 110}, {B134, 134}, {B150, 150}, {B200, 200},
-        {B300, 300}, {B600, 600}, {B1200, 1200}, {B1800, 1800}, {B2400, 2400}, {B4800, 4800},
-        {B9600, 9600}, {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200},
-        {B230400, 230400}, {B460800, 460800}, {B921600, 921600},
-    };
-    SerialSettings s;
-    s.baud = -1;  // a rate this table does not name
-    const speed_t speed = cfgetospeed(&tio);
-    for (const auto& sp : kSpeeds) {
-        if (sp.code == speed) s.baud = sp.baud;
-    }
-    switch (tio.c_cflag & CSIZE) {
-        case CS5: s.dataBits = 5; break;
-        case CS6: s.dataBits = 6; break;
-        case CS7: s.dataBits = 7; break;
-        default: s.dataBits = 8; break;
-    }
-    const bool odd = tio.c_cflag & PARODD;
-    if (!(tio.c_cflag & PARENB)) s.parity = 'N';
-    else if (tio.c_cflag & CMSPAR) s.parity = odd ? 'M' : 'S';
-    else s.parity = odd ? 'O' : 'E';
-    s.stopBits = (tio.c_cflag & CSTOPB) ? 2 : 1;
-    return s;
 }
 
 }  // namespace kelt::sim

@@ -1,14 +1,13 @@
 // How the simulator is driven: its command line, the run-time control file,
-// and what it reads back of the serial settings the peer chose.
+// and what it reads back of the serial line settings.
 #pragma once
-
-#include <termios.h>
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "line_settings.h"
 #include "measurement.h"
 
 namespace kelt::sim {
@@ -16,9 +15,14 @@ namespace kelt::sim {
 // Lines per second; 0 sends only on request, infinity back to back.
 std::optional<double> parseRate(std::string_view text);
 
+// The device a build plays the instrument on: the Linux build makes a
+// pseudo-terminal, the Windows build opens a COM port that is there.
+enum class PortKind { Pty, Com };
+
 struct Options {
-    std::string linkPath;
-    bool printPty = false;
+    std::string linkPath;   // pty only
+    bool printPty = false;  // pty only
+    std::string portText;   // COM only: "16" opens \\.\COM16, as the panel's port text does
     double rate = 2.0;
     Pulse sounder;
     bool jitter = false;
@@ -38,8 +42,8 @@ struct ParsedOptions {
     std::string error;  // empty when the arguments were fine
 };
 
-ParsedOptions parseOptions(const std::vector<std::string_view>& args);
-std::string usage(std::string_view program);
+ParsedOptions parseOptions(const std::vector<std::string_view>& args, PortKind kind = PortKind::Pty);
+std::string usage(std::string_view program, PortKind kind = PortKind::Pty);
 
 enum class ControlKind { None, Vanish, Rate, NoCr, Burst, Garbage, Flood, Stall, Line, Quit };
 
@@ -57,17 +61,5 @@ struct ParsedControl {
 
 // One line of the control file (blank lines and "#" comments give None).
 ParsedControl parseControl(std::string_view line);
-
-struct SerialSettings {
-    long baud = 0;
-    int dataBits = 8;
-    char parity = 'N';  // N, E, O, M(ark), S(pace)
-    int stopBits = 1;
-
-    bool is9600_8N1() const { return baud == 9600 && dataBits == 8 && parity == 'N' && stopBits == 1; }
-    friend bool operator==(const SerialSettings&, const SerialSettings&) = default;
-};
-
-SerialSettings serialSettings(const termios& tio);
 
 }  // namespace kelt::sim

@@ -60,5 +60,13 @@ TEST(Manifest, TheTerminalRunsAsTheUserIsDpiAwareAndKeepsItsClassicLook) {
     EXPECT_TRUE(Has(manifest, "version=\"" KELT_TERMINAL_VERSION ".0.0\""));
 }
 
+TEST(Manifest, TheSimulatorRunsAsTheUserLikeThePrograms) {
+    const std::string manifest = EmbeddedManifest(test::BuildPath(L"sim/keltsim.exe"));
+    ASSERT_FALSE(manifest.empty()) << "no RT_MANIFEST 1 in keltsim.exe";
+    ExpectModernDeclarations(manifest);
+    EXPECT_FALSE(Has(manifest, "Common-Controls")) << "a console program has no controls";
+    EXPECT_TRUE(Has(manifest, "version=\"1.0.6.0\""));
+}
+
 }  // namespace
 }  // namespace kelt

@@ -1,8 +1,10 @@
 // The release packages as a user gets them, in a Wine prefix of their own:
 // the installer run silently, its Start-menu shortcuts followed, the panel
 // started as its shortcut starts it and the uninstaller run; the ZIP
-// unpacked and the panel started from its folder. scripts/package-tests.sh
-// makes the prefix, unpacks the ZIP and says where both packages are.
+// unpacked and the panel started from its folder. The instrument each time
+// is the package's own keltsim.exe, on a COM port joined to the panel's as
+// TRY-WITHOUT-INSTRUMENT.txt says. scripts/package-tests.sh makes the
+// prefix, unpacks the ZIP and says where both packages are.
 
 #include <windows.h>
 #include <shlobj.h>
@@ -25,6 +27,9 @@ const wchar_t kPanelCaption[] = L"Quillion Maritime Corp.        KELT-9R Control
 const Lines kDefaultUpload{"~~~", "cf", "d300", "l255", "e", "D150", "L255", "A", "a", "S"};
 // sample.scp: fish echo on 3 / off 2 at 24.5 and 12.5 mV, bottom at 60.0 and 25 mV.
 const Lines kSampleUpload{"~~~", "cf", "d600", "l235", "e2", "E3", "D245", "L215", "A", "a", "S"};
+// Each package delivers these.
+const wchar_t* const kDelivered[] = {L"keltpanel.exe", L"keltterm.exe", L"keltsim.exe", L"README.md",
+                                     L"sample.scp", L"TRY-WITHOUT-INSTRUMENT.txt"};
 
 std::wstring Environment(const wchar_t* name) {
     wchar_t value[1024] = {};
@@ -81,10 +86,11 @@ protected:
 
 // The panel as a technician uses it at first: it starts on the defaults,
 // the sample script opened from its folder uploads the sample, and Quit
-// keeps the settings in the folder it was started in.
-void UseThePanel(const std::wstring& program, const std::wstring& startIn) {
-    test::Simulator sim(15, L"--rate 0");
-    ASSERT_TRUE(sim.ready());
+// keeps the settings in the folder it was started in. The instrument is the
+// package's keltsim.exe on COM16, the panel on its default COM15.
+void UseThePanel(const std::wstring& program, const std::wstring& startIn, const std::wstring& simulator) {
+    test::Simulator sim(test::ComPair{16, 15}, L"--rate 0", simulator);
+    ASSERT_TRUE(sim.ready()) << "the package's simulator did not start";
     test::RunningProgram panel(program, startIn);
     HWND window = test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
     ASSERT_NE(window, nullptr);
@@ -111,7 +117,7 @@ TEST_F(Packages, TheInstallerInstallsStartsAndUninstallsLikeOnWindows) {
     const std::wstring programs = KnownFolder(CSIDL_PROGRAM_FILESX86) + L"\\KELT-9R";
     const std::wstring menu = KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\KELT-9R";
     const std::wstring settings = KnownFolder(CSIDL_COMMON_DOCUMENTS) + L"\\KELT-9R";
-    for (const wchar_t* file : {L"keltpanel.exe", L"keltterm.exe", L"README.md", L"sample.scp"})
+    for (const wchar_t* file : kDelivered)
         EXPECT_TRUE(test::FileExists(programs + L"\\" + file)) << "in the program folder: " << file;
     EXPECT_EQ(test::ReadFileBytes(settings + L"\\sample.scp"), test::ReadFileBytes(programs + L"\\sample.scp"))
         << "the sample waits in the settings folder";
@@ -124,7 +130,7 @@ TEST_F(Packages, TheInstallerInstallsStartsAndUninstallsLikeOnWindows) {
     EXPECT_TRUE(SamePath(panel.startIn, settings)) << "the panel starts in the settings folder";
     EXPECT_TRUE(SamePath(terminal.startIn, settings));
 
-    UseThePanel(panel.target, panel.startIn);
+    UseThePanel(panel.target, panel.startIn, programs + L"\\keltsim.exe");
     EXPECT_FALSE(test::FileExists(programs + L"\\KELT_9R.ini")) << "nothing is saved in the program folder";
 
     {
@@ -135,6 +141,7 @@ TEST_F(Packages, TheInstallerInstallsStartsAndUninstallsLikeOnWindows) {
     // The uninstaller copies itself away and goes on from there.
     EXPECT_TRUE(test::WaitUntil([&] {
         return !test::FileExists(programs + L"\\keltpanel.exe") && !test::FileExists(programs + L"\\keltterm.exe") &&
+               !test::FileExists(programs + L"\\keltsim.exe") &&
                !test::FileExists(menu + L"\\KELT-9R Control Panel.lnk") &&
                !test::FileExists(menu + L"\\KELT-9R Terminal.lnk");
     }, 60s)) << "programs and shortcuts are removed";
@@ -145,9 +152,8 @@ TEST_F(Packages, TheInstallerInstallsStartsAndUninstallsLikeOnWindows) {
 TEST_F(Packages, TheZipRunsFromWhereverItIsUnpacked) {
     const std::wstring folder = Environment(L"KELT_UNZIPPED");
     ASSERT_FALSE(folder.empty()) << "KELT_UNZIPPED names the unpacked ZIP's folder";
-    for (const wchar_t* file : {L"keltpanel.exe", L"keltterm.exe", L"README.md", L"sample.scp"})
-        EXPECT_TRUE(test::FileExists(folder + L"\\" + file)) << file;
-    UseThePanel(folder + L"\\keltpanel.exe", folder);
+    for (const wchar_t* file : kDelivered) EXPECT_TRUE(test::FileExists(folder + L"\\" + file)) << file;
+    UseThePanel(folder + L"\\keltpanel.exe", folder, folder + L"\\keltsim.exe");
 }
 
 }  // namespace

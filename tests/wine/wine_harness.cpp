@@ -287,13 +287,74 @@ double JsonNumber(const std::string& object, const std::string& key) {
 
 }  // namespace
 
-Simulator::Simulator(int comNumber, const std::wstring& extraArguments) {
+namespace {
+
+// A Linux program started from a Windows one: Wine runs it as it is.
+bool StartUnixProgram(const std::string& unixPath, const std::wstring& arguments) {
+    std::wstring program = L"Z:" + Widen(unixPath);
+    for (wchar_t& c : program)
+        if (c == L'/') c = L'\\';
+    std::wstring command = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
+
+std::string DosDevice(int comNumber) {
+    return EnvironmentValue("WINEPREFIX") + "/dosdevices/com" + std::to_string(comNumber);
+}
+
+}  // namespace
+
+std::wstring Simulator::Prepare() {
     static int serial = 0;
     const std::wstring folder = FreshFolder(L"sim-" + std::to_wstring(GetCurrentProcessId()) +
                                             L"-" + std::to_wstring(++serial));
     log_ = folder + L"/sim.log";
     control_ = folder + L"/sim.control";
     std::ofstream(control_.c_str()).close();
+    return folder;
+}
+
+void Simulator::WaitForStart() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (const SimEvent& event : Events())
+            if (event.event == "start") ready_ = true;
+        if (ready_) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+Simulator::Simulator(ComPair pair, const std::wstring& extraArguments, const std::wstring& program) {
+    const std::wstring folder = Prepare();
+    std::string ptyPair = EnvironmentValue("KELT_PTY_PAIR");
+    if (ptyPair.empty()) ptyPair = UnixPath(Widen(KELT_SOURCE_DIR)) + "/build/native/pty_pair";
+    pairStop_ = folder + L"/pair.stop";
+    const std::wstring pairReady = folder + L"/pair.ready";
+    if (!StartUnixProgram(ptyPair, Widen(DosDevice(pair.simulatorPort)) + L" " +
+                                       Widen(DosDevice(pair.programPort)) + L" --stop-file " +
+                                       Widen(UnixPath(pairStop_)) + L" --ready-file " +
+                                       Widen(UnixPath(pairReady)) +
+                                       // No test takes longer; a crashed one leaves no pair behind.
+                                       L" --max-seconds 300") ||
+        !WaitUntil([&] { return FileExists(pairReady); }, std::chrono::seconds(10)))
+        return;
+    windowsBuild_ = std::make_unique<RunningProgram>(
+        program.empty() ? BuildPath(L"sim/keltsim.exe") : program, folder,
+        L"--port " + std::to_wstring(pair.simulatorPort) + L" --log \"" + log_ + L"\" --control \"" +
+            control_ + L"\" " + extraArguments);
+    if (windowsBuild_->started()) WaitForStart();
+}
+
+Simulator::Simulator(int comNumber, const std::wstring& extraArguments) {
+    const std::wstring folder = Prepare();
     std::string keltsim = EnvironmentValue("KELTSIM");
     if (keltsim.empty()) keltsim = UnixPath(Widen(KELT_SOURCE_DIR)) + "/build/native/sim/keltsim";
     const std::string link =
@@ -312,13 +373,7 @@ Simulator::Simulator(int comNumber, const std::wstring& extraArguments) {
         return;
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < deadline) {
-        for (const SimEvent& event : Events())
-            if (event.event == "start") ready_ = true;
-        if (ready_) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    WaitForStart();
 }
 
 Simulator::~Simulator() {
@@ -331,6 +386,8 @@ Simulator::~Simulator() {
         if (stopped) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    if (windowsBuild_) windowsBuild_->WaitExit(std::chrono::seconds(3));
+    if (!pairStop_.empty()) std::ofstream(pairStop_.c_str()).close();
 }
 
 void Simulator::Control(const std::string& command) {

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,12 +76,24 @@ struct SimEvent {
 // The bytes of command lines as the panel must write them: each line, CR LF.
 std::string CommandBytes(const std::vector<std::string>& lines);
 
-// The instrument simulator on a pty mapped as COMn of this Wine prefix.
-// It is a Linux program, started through Wine; it is told to quit through
-// its control file when the test ends.
+// Two COM ports of this Wine prefix joined as by a null-modem cable (a pair
+// of linked pseudo-terminals, tests/tools/pty_pair): the Windows simulator
+// opens the first, the program under test the second.
+struct ComPair {
+    int simulatorPort;
+    int programPort;
+};
+
+// The instrument simulator, told to quit through its control file when the
+// test ends. By default the Linux build, started through Wine, on a pty
+// mapped as COMn; with a ComPair the Windows build, keltsim.exe of this
+// build, on its own end of the pair.
 class Simulator {
 public:
     explicit Simulator(int comNumber, const std::wstring& extraArguments = L"");
+    // `program`: another keltsim.exe than this build's, such as a package's.
+    explicit Simulator(ComPair pair, const std::wstring& extraArguments = L"",
+                       const std::wstring& program = L"");
     ~Simulator();
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
@@ -100,8 +113,13 @@ public:
     std::wstring logPath() const { return log_; }
 
 private:
+    std::wstring Prepare();
+    void WaitForStart();
+
     std::wstring log_;
     std::wstring control_;
+    std::wstring pairStop_;  // made when the test ends, to end the pty pair
+    std::unique_ptr<RunningProgram> windowsBuild_;
     bool ready_ = false;
 };
 
