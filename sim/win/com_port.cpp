@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/handles.h"
-#include "platform/serial_line.h"
-#include "platform/text.h"
+#include "platform/win/handles.h"
+#include "link/win/line_setup.h"
+#include "platform/win/text.h"
 #include "link/port_names.h"
 #include "sim/com_peer.h"
 #include "sim/port.h"
@@ -53,8 +53,8 @@ public:
             error = device_ + " is not a serial port";
             return false;
         }
-        platform::SetLine9600_8N1(raw);
-        platform::SetQueueSizes(raw, kQueueBytes, kQueueBytes);
+        SetLine9600_8N1(raw);
+        SetQueueSizes(raw, kQueueBytes, kQueueBytes);
         COMMTIMEOUTS timeouts{};
         timeouts.ReadIntervalTimeout = MAXDWORD;  // a read returns at once with what is there
         timeouts.WriteTotalTimeoutMultiplier = kWritePerByteMs;

@@ -5,8 +5,8 @@
 #include <atomic>
 #include <chrono>
 
-#include "platform/handles.h"
-#include "platform/text.h"
+#include "platform/win/handles.h"
+#include "platform/win/text.h"
 #include "sim/port.h"
 #include "win_errors.h"
 

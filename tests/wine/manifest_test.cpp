@@ -65,7 +65,7 @@ TEST(Manifest, TheSimulatorRunsAsTheUserLikeThePrograms) {
     ASSERT_FALSE(manifest.empty()) << "no RT_MANIFEST 1 in keltsim.exe";
     ExpectModernDeclarations(manifest);
     EXPECT_FALSE(Has(manifest, "Common-Controls")) << "a console program has no controls";
-    EXPECT_TRUE(Has(manifest, "version=\"1.0.6.0\""));
+    EXPECT_TRUE(Has(manifest, "version=\"" KELT_PANEL_VERSION ".0\""));
 }
 
 }  // namespace

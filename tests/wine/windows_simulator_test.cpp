@@ -14,8 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "kelt_version.h"
+#include "platform/win/text.h"
 #include "panel/control_ids.h"
-#include "platform/serial_line.h"
+#include "link/win/line_setup.h"
 #include "wine_harness.h"
 
 namespace kelt {
@@ -26,7 +28,7 @@ using Clock = std::chrono::steady_clock;
 using Lines = std::vector<std::string>;
 
 const wchar_t kPanelCaption[] = L"Quillion Maritime Corp.        KELT-9R Control Panel";
-const wchar_t kTerminalTitle[] = L"QMC KELT-9R Terminal Program.     V1.10         ";
+const std::wstring kTerminalTitle = platform::AnsiToWide(KELT_TERMINAL_TITLE);
 const Lines kDefaultUpload{"~~~", "cf", "d300", "l255", "e", "D150", "L255", "A", "a", "S"};
 // The panel's stored default is COM15; the simulator takes the port above
 // it, and \\.\COM16 is the device name Windows needs for it.
@@ -59,7 +61,7 @@ public:
         port_ = CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
         if (port_ == INVALID_HANDLE_VALUE) return;
-        platform::SetLine9600_8N1(port_);
+        SetLine9600_8N1(port_);
         COMMTIMEOUTS timeouts{};
         timeouts.ReadIntervalTimeout = MAXDWORD;
         timeouts.WriteTotalTimeoutConstant = 1000;
