@@ -592,16 +592,6 @@ std::wstring Lower(std::wstring text) {
     return text;
 }
 
-bool ChooseFile(DWORD pid, const wchar_t* title, const std::wstring& name) {
-    HWND dialog = WaitForWindow(pid, title, std::chrono::seconds(20));
-    if (dialog == nullptr) return false;
-    HWND nameBox = GetDlgItem(dialog, 1148);  // the file name combo box
-    HWND edit = FindWindowExW(nameBox, nullptr, L"Edit", nullptr);
-    SendMessageW(edit != nullptr ? edit : nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    return WaitUntil([&] { return !IsWindow(dialog); }, std::chrono::seconds(20));
-}
-
 bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

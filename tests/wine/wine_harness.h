@@ -102,9 +102,6 @@ void SaveScreen(const std::wstring& path);
 // A fresh empty folder under the build folder's test area.
 std::wstring FreshFolder(const std::wstring& name);
 
-// Answers the program's open or save dialog (found by its title) with a file
-// name; true once the dialog is gone.
-bool ChooseFile(DWORD pid, const wchar_t* title, const std::wstring& name);
 bool FileExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
