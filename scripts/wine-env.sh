@@ -1,12 +1,15 @@
-# Sourced by the other scripts: a private Wine prefix, an X display and a
+# shellcheck shell=bash
+# Sourced by the other scripts (through common.sh, or on its own where a
+# script needs only Wine): a private Wine prefix, an X display and a
 # long-lived wineserver, with every COM port the programs may probe mapped
 # to a known place (nothing, unless a test points one at a simulator).
-#   KELT_WINEPREFIX  prefix folder (default: build/wineprefix)
+#   KELT_WINEPREFIX  prefix folder (default: build/wineprefix, or the build
+#                    folder's $kelt_prefix_name when the sourcing script set it)
 #   KELT_XVFB=1      always use a private Xvfb display, even when DISPLAY is set
 #   KELT_XVFB_SIZE   its screen (default 1280x1024x24)
 
 kelt_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${KELT_WINEPREFIX:-$kelt_root/build/wineprefix}
+export WINEPREFIX=${KELT_WINEPREFIX:-$kelt_root/build/${kelt_prefix_name:-wineprefix}}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installers: the programs need neither.
@@ -53,7 +56,8 @@ kelt_wine_kind() { if [ -x /usr/lib/wine/wine ]; then echo wow64; else echo win6
 kelt_run_preset() { if [ "$(kelt_wine_kind)" = wow64 ]; then echo win32; else echo win64; fi; }
 
 kelt_prepare_prefix() {
-  local marker="$WINEPREFIX/.kelt-ready-4-$(kelt_wine_kind)"
+  local marker
+  marker="$WINEPREFIX/.kelt-ready-4-$(kelt_wine_kind)"
   if [ ! -f "$marker" ]; then
     echo "wine-env: creating the Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
