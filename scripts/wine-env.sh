@@ -1,12 +1,16 @@
 # shellcheck shell=bash
 # Sourced by the other scripts (through common.sh, or on its own where a
-# script needs only Wine): a private Wine prefix, an X display and a
-# long-lived wineserver, with every COM port the programs may probe mapped
-# to a known place (nothing, unless a test points one at a simulator).
+# script needs only Wine, as unprivileged-tests.sh does for another user): a
+# private Wine prefix, an X display and a long-lived wineserver, with every
+# COM port the programs may probe mapped to a known place (nothing, unless a
+# test points one at a simulator).
 #   KELT_WINEPREFIX  prefix folder (default: build/wineprefix, or the build
 #                    folder's $kelt_prefix_name when the sourcing script set it)
 #   KELT_XVFB=1      always use a private Xvfb display, even when DISPLAY is set
 #   KELT_XVFB_SIZE   its screen (default 1280x1024x24)
+#   KELT_XVFB_DISPLAY  set by kelt_start_display to the private display it
+#                    started, so that a shell started from this one (another
+#                    user's, say) knows DISPLAY has no window manager
 
 kelt_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${KELT_WINEPREFIX:-$kelt_root/build/${kelt_prefix_name:-wineprefix}}
@@ -23,7 +27,7 @@ kelt_start_display() {
   done
   Xvfb ":$n" -screen 0 "${KELT_XVFB_SIZE:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
   kelt_xvfb_pid=$!
-  export DISPLAY=":$n"
+  export DISPLAY=":$n" KELT_XVFB_DISPLAY=":$n"
   local tries=0
   until [ -e "/tmp/.X11-unix/X$n" ] || [ $tries -ge 50 ]; do sleep 0.1; tries=$((tries + 1)); done
 }
@@ -43,7 +47,7 @@ kelt_map_ports() {
 # window manager frames them as usual.
 kelt_set_window_management() {
   local managed=Y
-  [ -z "${kelt_xvfb_pid:-}" ] || managed=N
+  [ -z "${KELT_XVFB_DISPLAY:-}" ] || [ "$KELT_XVFB_DISPLAY" != "${DISPLAY:-}" ] || managed=N
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1
 }
 
