@@ -16,6 +16,9 @@ using namespace std::chrono_literals;
 using test::Lines;
 using test::PanelUnderTest;
 
+// What the script saved in the day uploads, and the next start too.
+const Lines kShallowSchoolUpload{"~~~", "cF", "d300", "l255", "e6", "E4", "D85", "L189", "A", "a", "S"};
+
 size_t Count(const Lines& lines, const std::string& line) {
     return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
 }
@@ -49,8 +52,8 @@ TEST(BenchDay, PatternUnitsScriptResetOpenQuitAndRestart) {
         ASSERT_TRUE(panel.ChooseFile(L"Open File", script));
         ASSERT_TRUE(test::WaitUntil([&] { return Count(panel.sim.ReceivedLines(), "S") == 3; }, 10s));
         const Lines lines = panel.sim.ReceivedLines();
-        const Lines reopened(lines.end() - 11, lines.end());
-        EXPECT_EQ(reopened, (Lines{"~~~", "cF", "d300", "l255", "e6", "E4", "D85", "L189", "A", "a", "S"}));
+        const Lines reopened(lines.end() - static_cast<long>(kShallowSchoolUpload.size()), lines.end());
+        EXPECT_EQ(reopened, kShallowSchoolUpload);
         EXPECT_TRUE(test::IsChecked(panel.window, id::FathomsOption));
         EXPECT_TRUE(test::IsChecked(panel.window, id::FishEchoCheck));
         EXPECT_EQ(panel.Text(id::OnPulsesEdit), L"4");
@@ -61,8 +64,7 @@ TEST(BenchDay, PatternUnitsScriptResetOpenQuitAndRestart) {
     PanelUnderTest panel(test::PanelSetup{.folder = folder, .simArguments = L"--rate 2"});
     ASSERT_TRUE(panel.Launch());
     ASSERT_TRUE(panel.WaitForWindow());
-    EXPECT_EQ(panel.sim.WaitForReceived(11, 8s),
-              (Lines{"~~~", "cF", "d300", "l255", "e6", "E4", "D85", "L189", "A", "a", "S"}));
+    EXPECT_EQ(panel.sim.WaitForReceived(kShallowSchoolUpload.size(), 8s), kShallowSchoolUpload);
     EXPECT_EQ(panel.Text(id::BottomDepthLabel), L"Depth Fath");
     const std::string settings = panel.SavedSettings();
     EXPECT_NE(settings.find("Fish_Echo =  1 , 4 , 6\r\n"), std::string::npos) << settings;
