@@ -18,6 +18,10 @@ inline const std::wstring kPortDialogCaption = L"KELT -9R COMM. PORT SELECT";
 // after each of those lines but the last, in seconds.
 inline const Lines kDefaultUpload{"~~~", "cf", "d300", "l255", "e", "D150", "L255", "A", "a", "S"};
 inline const std::vector<double> kDefaultUploadPauses{3.0, 0.2, 0.1, 0.1, 0.1, 0.1, 0.1, 0.2, 0.2};
+// How much later than its bytes came the simulator may log a line when the
+// machine is busy, in seconds: a pause it sees between two lines looks that
+// much shorter when it read the first of them late.
+inline constexpr double kLineTimeJitter = 0.005;
 
 // A panel window's controls driven as a user drives them, for any panel
 // window: the fixture's, or one that a script started.
