@@ -91,7 +91,7 @@ struct ProcessUsage {
     double memoryBytes = 0;   // the larger of commit charge and working set
     double privateBytes = 0;  // the commit charge; Wine leaves PrivateUsage 0
     DWORD handles = 0;
-    double cpuSeconds = 0;    // user and kernel time; Wine reports it for this process only
+    double cpuSeconds = 0;    // user and kernel time
 };
 ProcessUsage UsageOf(HANDLE process);
 ProcessUsage UsageOf(DWORD pid);
