@@ -20,8 +20,9 @@ inline const Lines kDefaultUpload{"~~~", "cf", "d300", "l255", "e", "D150", "L25
 inline const std::vector<double> kDefaultUploadPauses{3.0, 0.2, 0.1, 0.1, 0.1, 0.1, 0.1, 0.2, 0.2};
 // How much later than its bytes came the simulator may log a line when the
 // machine is busy, in seconds: a pause it sees between two lines looks that
-// much shorter when it read the first of them late.
-inline constexpr double kLineTimeJitter = 0.005;
+// much shorter when it read the first of them late (4.8 ms has been seen on
+// a busy two-core machine).
+inline constexpr double kLineTimeJitter = 0.010;
 
 // A panel window's controls driven as a user drives them, for any panel
 // window: the fixture's, or one that a script started.
