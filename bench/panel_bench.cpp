@@ -19,18 +19,18 @@
 #include "link/win/port_link.h"
 #include "panel/win/panel_view.h"
 #include "panel/reactions.h"
-#include "tests/wine/wine_harness.h"
+#include "tests/wine/panel_fixture.h"
 
-#include <psapi.h>
 #include <cstdlib>
-#include <map>
 
 using namespace std::chrono_literals;
+using kelt::test::kDefaultUpload;
+using kelt::test::PanelUnderTest;
 using kelt::test::SimEvent;
 
 namespace {
 
-const wchar_t kPanelCaption[] = L"Quillion Maritime Corp.        KELT-9R Control Panel";
+const size_t kUploadLines = kDefaultUpload.size();
 
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;
@@ -39,23 +39,19 @@ double Median(std::vector<double> values) {
 }
 
 void UploadFigures(int runs) {
-    const std::vector<double> pauses{3.0, 0.2, 0.1, 0.1, 0.1, 0.1, 0.1, 0.2, 0.2};
+    const std::vector<double>& pauses = kelt::test::kDefaultUploadPauses;
     std::vector<double> totals, errors;
     for (int run = 0; run < runs; ++run) {
-        kelt::test::Simulator sim(15, L"--rate 0");
-        kelt::test::RunningProgram panel(kelt::test::BuildPath(L"keltpanel.exe"),
-                                         kelt::test::FreshFolder(L"bench-upload"));
-        HWND window = kelt::test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
-        sim.WaitForReceived(10, 8s);
-        const std::vector<double> t = sim.ReceivedTimes();
-        if (window == nullptr || t.size() != 10) {
+        PanelUnderTest panel(L"bench-upload");
+        const bool started = panel.Start();
+        const std::vector<double> t = panel.sim.ReceivedTimes();
+        if (!started || t.size() != kUploadLines) {
             std::printf("upload run %d: incomplete (%zu lines)\n", run, t.size());
             continue;
         }
         totals.push_back(t.back() - t.front());
         for (size_t i = 0; i < pauses.size(); ++i) errors.push_back((t[i + 1] - t[i]) - pauses[i]);
-        PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-        panel.WaitExit(10s);
+        panel.Close();
     }
     std::printf("| upload: first to last line (its pauses add up to 4.100 s) | median %.3f s, min %.3f s, max %.3f s over %zu runs |\n",
                 Median(totals), *std::min_element(totals.begin(), totals.end()),
@@ -63,7 +59,7 @@ void UploadFigures(int runs) {
     std::printf("| upload: pause error, all pauses | median %+.1f ms, shortest %+.1f ms, longest %+.1f ms over %zu pauses |\n",
                 1000 * Median(errors), 1000 * *std::min_element(errors.begin(), errors.end()),
                 1000 * *std::max_element(errors.begin(), errors.end()), errors.size());
-    const char* names[] = {"~~~", "unit", "d", "l", "e", "D", "L", "A", "a"};
+    const char* names[] = {"~~~", "unit", "d", "l", "e", "D", "L", "A", "a"};  // the pauses' lines
     for (size_t p = 0; p < pauses.size(); ++p) {
         std::vector<double> these;
         for (size_t i = p; i < errors.size(); i += pauses.size()) these.push_back(errors[i]);
@@ -98,7 +94,7 @@ void ReactionFigures(int calls) {
         QueryPerformanceCounter(&end);
         micros.push_back(1e6 * static_cast<double>(end.QuadPart - start.QuadPart) /
                          static_cast<double>(frequency.QuadPart));
-        if (i % 64 == 0) Sleep(0);
+        if (i % 64 == 0) Sleep(0);  // a yield now and then, between the timed calls
     }
     std::printf("| slider reaction on the real window and port (Wine) | median %.1f us over %d calls |\n",
                 Median(micros), calls);
@@ -108,27 +104,24 @@ void ReactionFigures(int calls) {
 
 // A drag: 500 slider notifications sent to the running panel.
 void DragFigures(int notifications) {
-    kelt::test::Simulator sim(15, L"--rate 0");
-    kelt::test::RunningProgram panel(kelt::test::BuildPath(L"keltpanel.exe"),
-                                     kelt::test::FreshFolder(L"bench-drag"));
-    HWND window = kelt::test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
-    sim.WaitForReceived(10, 8s);
-    HWND slider = GetDlgItem(window, kelt::id::BottomLevelSlider);
+    PanelUnderTest panel(L"bench-drag");
+    panel.Start();
+    HWND window = panel.window;
+    HWND slider = panel.Item(kelt::id::BottomLevelSlider);
     const auto began = std::chrono::steady_clock::now();
     for (int i = 0; i < notifications; ++i) {
         SendMessageW(slider, TBM_SETPOS, TRUE, 255 - i % 256);
         SendMessageW(window, WM_VSCROLL, TB_THUMBTRACK, reinterpret_cast<LPARAM>(slider));
     }
     const double sending = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    const std::vector<std::string> lines = sim.WaitForReceived(10 + static_cast<size_t>(notifications), 30s);
-    const std::vector<double> t = sim.ReceivedTimes();
-    const double span = t.size() > 11 ? t.back() - t[10] : 0;
-    std::printf("| drag of %d notifications: lines received | %zu |\n", notifications, lines.size() - 10);
+    const std::vector<std::string> lines = panel.NextLines(static_cast<size_t>(notifications), 30s);
+    const std::vector<double> t = panel.sim.ReceivedTimes();
+    const double span = t.size() > kUploadLines + 1 ? t.back() - t[kUploadLines] : 0;
+    std::printf("| drag of %d notifications: lines received | %zu |\n", notifications, lines.size());
     std::printf("| drag: panel's command rate | %.0f lines/s (sent in %.3f s; %.3f s between first and last at the simulator) |\n",
                 notifications / sending, sending, span);
     std::printf("| the 9600-baud line's own limit for 6-byte lines | 160 lines/s |\n");
-    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    panel.WaitExit(10s);
+    panel.Close();
 }
 
 double Now() {
@@ -144,31 +137,18 @@ double Percentile(std::vector<double> values, double fraction) {
     return values[std::min(values.size() - 1, static_cast<size_t>(fraction * values.size()))];
 }
 
-double MemoryMiB(DWORD pid) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(process, &counters, sizeof counters);
-    CloseHandle(process);
-    return static_cast<double>(std::max(counters.PagefileUsage, counters.WorkingSetSize)) / (1 << 20);
-}
-
-// Wine reports no times of other processes; the kernel does.
-double CpuPercent(DWORD, double seconds) {
-    const double before = kelt::test::UnixCpuSeconds("keltpanel.exe");
-    Sleep(static_cast<DWORD>(seconds * 1000));
-    return 100.0 * (kelt::test::UnixCpuSeconds("keltpanel.exe") - before) / seconds;
-}
+double MemoryMiB(DWORD pid) { return kelt::test::UsageOf(pid).memoryBytes / (1 << 20); }
 
 // From the simulator writing a line to its frequency appearing in the box.
 void LatencyFigures(int lines) {
-    kelt::test::Simulator sim(15, L"--rate 5 --jitter --log-tx");
+    PanelUnderTest panel(L"bench-latency", L"--rate 5 --jitter --log-tx");
+    kelt::test::Simulator& sim = panel.sim;
     const double started = Now();
-    kelt::test::RunningProgram panel(kelt::test::BuildPath(L"keltpanel.exe"),
-                                     kelt::test::FreshFolder(L"bench-latency"));
-    HWND window = kelt::test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
+    panel.Launch();
+    panel.WaitForWindow();
+    HWND window = panel.window;
     const double visible = Now();
-    sim.WaitForReceived(10, 8s);
+    panel.WaitForUpload();
     std::printf("| start-up to visible panel (includes the 4.1 s upload) | %.2f s |\n", visible - started);
 
     // The simulator's clock against this one: a command's write returns
@@ -195,7 +175,7 @@ void LatencyFigures(int lines) {
     while (Now() < until) {
         const std::wstring text = kelt::test::ItemText(window, kelt::id::MeasFreqBox);
         if (text != shown) changes.emplace_back(shown = text, Now() + offset);
-        Sleep(1);
+        Sleep(1);  // the box looked at every millisecond, for the whole stretch
     }
     std::vector<std::pair<std::string, double>> sent;
     for (const SimEvent& event : sim.Events())
@@ -213,37 +193,28 @@ void LatencyFigures(int lines) {
     }
     std::printf("| line to MeasFreqBox latency (%zu lines, 5 lines/s) | median %.0f ms, 99th percentile %.0f ms |\n",
                 latencies.size(), Median(latencies), Percentile(latencies, 0.99));
-    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    panel.WaitExit(10s);
+    panel.Close();
 }
 
 // CPU while idle and while lines stream at the line's full rate; memory
 // after one minute of streaming and at the end.
 void LoadFigures(int streamMinutes) {
     {
-        kelt::test::Simulator sim(15, L"--rate 0");
-        kelt::test::RunningProgram panel(kelt::test::BuildPath(L"keltpanel.exe"),
-                                         kelt::test::FreshFolder(L"bench-idle"));
-        HWND window = kelt::test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
-        sim.WaitForReceived(10, 8s);
-        std::printf("| panel CPU while idle | %.2f %% of one core over 10 s |\n", CpuPercent(panel.pid(), 10));
-        PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-        panel.WaitExit(10s);
+        PanelUnderTest panel(L"bench-idle");
+        panel.Start();
+        std::printf("| panel CPU while idle | %.2f %% of one core over 10 s |\n", panel.CpuPercentOver(10s));
+        panel.Close();
     }
-    kelt::test::Simulator sim(15, L"--rate max");
-    kelt::test::RunningProgram panel(kelt::test::BuildPath(L"keltpanel.exe"),
-                                     kelt::test::FreshFolder(L"bench-stream"));
-    HWND window = kelt::test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
-    sim.WaitForReceived(10, 8s);
+    PanelUnderTest panel(L"bench-stream", L"--rate max");
+    panel.Start();
     std::printf("| panel CPU while lines stream at 9600 baud | %.2f %% of one core over 10 s |\n",
-                CpuPercent(panel.pid(), 10));
-    Sleep(50 * 1000);
+                panel.CpuPercentOver(10s));
+    Sleep(50 * 1000);  // streaming on, to the first minute
     const double afterOne = MemoryMiB(panel.pid());
-    Sleep(static_cast<DWORD>((streamMinutes - 1) * 60 * 1000));
+    Sleep(static_cast<DWORD>((streamMinutes - 1) * 60 * 1000));  // and on, to the last
     std::printf("| panel memory while streaming | %.1f MiB after 1 min, %.1f MiB after %d min |\n", afterOne,
                 MemoryMiB(panel.pid()), streamMinutes);
-    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    panel.WaitExit(10s);
+    panel.Close();
 }
 
 }  // namespace

@@ -6,12 +6,9 @@
 # KELT_BENCH_STREAM_MINUTES sets the streaming time of the memory figure
 # (default 2; the issue's figure is 10). Not part of the test command.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
-"$root/scripts/setup.sh"
-cmake --preset native >/dev/null && cmake --build --preset native >/dev/null
-cmake --preset win64 >/dev/null && cmake --build --preset win64 >/dev/null
-cmake --preset win32 >/dev/null && cmake --build --preset win32 >/dev/null
+# shellcheck source=scripts/common.sh
+source "$(dirname "$0")/common.sh"
+for preset in native win64 win32; do kelt_build "$preset"; done
 echo "== executables"
 for exe in build/win32/keltpanel.exe build/win32/terminal/keltterm.exe build/win64/keltpanel.exe build/win64/terminal/keltterm.exe; do
   [ -f "$exe" ] && printf '| %s | %s bytes |\n' "$exe" "$(stat -c %s "$exe")"
@@ -21,10 +18,7 @@ for bench in build/native/bench/*_bench; do
   [ -x "$bench" ] && "$bench" --benchmark_min_time=0.2
 done
 echo "== Wine (real windows, keltsim on a pty)"
-# shellcheck source=scripts/wine-env.sh
-source "$root/scripts/wine-env.sh"
 KELT_XVFB=1 kelt_start_display
 kelt_prepare_prefix
-export KELTSIM="$root/build/native/sim/keltsim"
 wine build/win64/tests/wine/panel_bench.exe
 kelt_stop_wine

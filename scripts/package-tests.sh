@@ -29,6 +29,5 @@ unpacked="$build/test-area/unpacked-zip"
 rm -rf "$unpacked"
 mkdir -p "$unpacked"
 unzip -q "$zip" -d "$unpacked"
-export KELTSIM="$root/build/native/sim/keltsim"
 KELT_INSTALLER=$(winepath -w "$installer") KELT_UNZIPPED=$(winepath -w "$unpacked/$package") \
   wine "$tests_exe"

@@ -5,44 +5,13 @@
 # Wine prefix. With a display (DISPLAY set) the panel opens there; without
 # one it runs on a private Xvfb display, a screenshot is taken and it closes.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
-"$root/scripts/setup.sh"
-cmake --preset native >/dev/null && cmake --build --preset native --target keltsim >/dev/null
-export KELT_WINEPREFIX=${KELT_WINEPREFIX:-$root/build/wineprefix-run}
-# shellcheck source=scripts/wine-env.sh
-source "$root/scripts/wine-env.sh"
-preset=$(kelt_run_preset)
-cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" --target keltpanel demo_driver >/dev/null
-echo "run-panel: the $preset build"
-headless=0
-[ -n "${DISPLAY:-}" ] || headless=1
-kelt_start_display
-kelt_prepare_prefix
-
-run="$root/build/run"
-mkdir -p "$run"
-rm -f "$run/sim.log"
-"$root/build/native/sim/keltsim" --link "$WINEPREFIX/dosdevices/com15" --log "$run/sim.log" \
-  --rate 2 --jitter &
-sim=$!
-trap 'kill $sim 2>/dev/null || true' EXIT
-sleep 0.5
-
-cd "$run"
-if [ $headless -eq 0 ]; then
-  wine "$root/build/$preset/keltpanel.exe"
-else
-  # No display: a short scripted session on Xvfb, with screenshots.
-  rm -f "$run"/*.bmp "$run"/*.png
-  wine "$root/build/$preset/keltpanel.exe" >/dev/null 2>&1 &
-  panel=$!
-  wine "$root/build/$preset/tests/wine/demo_driver.exe" "$(winepath -w "$run")"
-  wait $panel || true
-  for shot in "$run"/*.bmp; do convert "$shot" -trim "${shot%.bmp}.png" && rm "$shot"; done
-  kelt_stop_wine
-  echo "run-panel: no display here; the panel ran on Xvfb through a short session."
-  echo "  screenshots:        $(ls "$run"/*.png | tr '\n' ' ')"
-  echo "  instrument's log:   $run/sim.log"
-  echo "  settings saved:     $run/KELT_9R.ini"
-fi
+kelt_prefix_name=wineprefix-run
+# shellcheck source=scripts/common.sh
+source "$(dirname "$0")/common.sh"
+kelt_prepare_run run-panel keltpanel demo_driver
+run="$kelt_root/build/run"
+mkdir -p "$run" && cd "$run"
+kelt_start_sim 15 "$run/sim.log" --rate 2 --jitter
+kelt_run_demo run-panel panel "$kelt_run_build/keltpanel.exe" \
+  "$kelt_run_build/tests/wine/demo_driver.exe" "$(winepath -w "$run")"
+[ "$kelt_headless" -eq 0 ] || echo "  settings saved:     $run/KELT_9R.ini"

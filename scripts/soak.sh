@@ -6,12 +6,9 @@
 #   - each fuzzer for an hour (KELT_FUZZ_SECONDS).
 # Override any of the three in the environment.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
-"$root/scripts/setup.sh"
-cmake --preset native >/dev/null && cmake --build --preset native >/dev/null
-cmake --preset sanitize >/dev/null && cmake --build --preset sanitize >/dev/null
-cmake --preset win64 >/dev/null && cmake --build --preset win64 >/dev/null
+# shellcheck source=scripts/common.sh
+source "$(dirname "$0")/common.sh"
+for preset in native sanitize win64; do kelt_build "$preset"; done
 
 fuzz_seconds=${KELT_FUZZ_SECONDS:-3600}
 for fuzzer in build/sanitize/fuzz/*_fuzz; do
@@ -23,11 +20,8 @@ for fuzzer in build/sanitize/fuzz/*_fuzz; do
   "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" 2>&1 | tail -n 12
 done
 
-# shellcheck source=scripts/wine-env.sh
-source "$root/scripts/wine-env.sh"
 KELT_XVFB=1 kelt_start_display
 kelt_prepare_prefix
-export KELTSIM="$root/build/native/sim/keltsim"
 export KELT_CYCLES=${KELT_CYCLES:-50}
 export KELT_SOAK_SECONDS=${KELT_SOAK_SECONDS:-1800}
 echo "== $KELT_CYCLES start/Quit cycles, then a $KELT_SOAK_SECONDS s soak"

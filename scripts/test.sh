@@ -9,15 +9,13 @@
 #             and the installer and ZIP run for real
 #   win64     the same sources for x86_64, with the window tests under Wine
 set -uo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
-
-"$root/scripts/setup.sh" || exit 1
+kelt_logs_name=test-logs
+# shellcheck source=scripts/common.sh
+source "$(dirname "$0")/common.sh"
 
 passed=0
 failed=0
-logs="$root/build/test-logs"
-mkdir -p "$logs"
+logs=$kelt_logs
 
 count_ctest() {  # adds the counts of a ctest log to the totals
   local line total fails
@@ -31,13 +29,11 @@ count_ctest() {  # adds the counts of a ctest log to the totals
 
 build() {  # configure and build one preset; a failed build counts as a failure
   local preset=$1 start=$SECONDS
-  if cmake --preset "$preset" >"$logs/$preset-configure.log" 2>&1 &&
-     cmake --build --preset "$preset" >"$logs/$preset-build.log" 2>&1; then
+  if kelt_build "$preset"; then
     echo "== $preset: built in $((SECONDS - start)) s"
     return 0
   fi
   echo "== $preset: BUILD FAILED"
-  tail -n 40 "$logs/$preset-configure.log" "$logs/$preset-build.log"
   failed=$((failed + 1))
   return 1
 }
@@ -55,8 +51,6 @@ if build sanitize; then run_ctest build/sanitize sanitize; fi
 if build tsan; then TSAN_OPTIONS=halt_on_error=1 run_ctest build/tsan tsan -R 'Thread'; fi
 # One display and one prefix (64-bit, with the 32-bit part where Wine has
 # it) for both Windows builds.
-# shellcheck source=scripts/wine-env.sh
-source "$root/scripts/wine-env.sh"
 KELT_XVFB=1 kelt_start_display
 kelt_prepare_prefix
 if build win32; then

@@ -1,12 +1,19 @@
-# Sourced by the other scripts: a private Wine prefix, an X display and a
-# long-lived wineserver, with every COM port the programs may probe mapped
-# to a known place (nothing, unless a test points one at a simulator).
-#   KELT_WINEPREFIX  prefix folder (default: build/wineprefix)
+# shellcheck shell=bash
+# Sourced by the other scripts (through common.sh, or on its own where a
+# script needs only Wine, as unprivileged-tests.sh does for another user): a
+# private Wine prefix, an X display and a long-lived wineserver, with every
+# COM port the programs may probe mapped to a known place (nothing, unless a
+# test points one at a simulator).
+#   KELT_WINEPREFIX  prefix folder (default: build/wineprefix, or the build
+#                    folder's $kelt_prefix_name when the sourcing script set it)
 #   KELT_XVFB=1      always use a private Xvfb display, even when DISPLAY is set
 #   KELT_XVFB_SIZE   its screen (default 1280x1024x24)
+#   KELT_XVFB_DISPLAY  set by kelt_start_display to the private display it
+#                    started, so that a shell started from this one (another
+#                    user's, say) knows DISPLAY has no window manager
 
 kelt_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${KELT_WINEPREFIX:-$kelt_root/build/wineprefix}
+export WINEPREFIX=${KELT_WINEPREFIX:-$kelt_root/build/${kelt_prefix_name:-wineprefix}}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installers: the programs need neither.
@@ -20,7 +27,7 @@ kelt_start_display() {
   done
   Xvfb ":$n" -screen 0 "${KELT_XVFB_SIZE:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
   kelt_xvfb_pid=$!
-  export DISPLAY=":$n"
+  export DISPLAY=":$n" KELT_XVFB_DISPLAY=":$n"
   local tries=0
   until [ -e "/tmp/.X11-unix/X$n" ] || [ $tries -ge 50 ]; do sleep 0.1; tries=$((tries + 1)); done
 }
@@ -40,7 +47,7 @@ kelt_map_ports() {
 # window manager frames them as usual.
 kelt_set_window_management() {
   local managed=Y
-  [ -z "${kelt_xvfb_pid:-}" ] || managed=N
+  [ -z "${KELT_XVFB_DISPLAY:-}" ] || [ "$KELT_XVFB_DISPLAY" != "${DISPLAY:-}" ] || managed=N
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1
 }
 
@@ -53,7 +60,8 @@ kelt_wine_kind() { if [ -x /usr/lib/wine/wine ]; then echo wow64; else echo win6
 kelt_run_preset() { if [ "$(kelt_wine_kind)" = wow64 ]; then echo win32; else echo win64; fi; }
 
 kelt_prepare_prefix() {
-  local marker="$WINEPREFIX/.kelt-ready-4-$(kelt_wine_kind)"
+  local marker
+  marker="$WINEPREFIX/.kelt-ready-4-$(kelt_wine_kind)"
   if [ ! -f "$marker" ]; then
     echo "wine-env: creating the Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"

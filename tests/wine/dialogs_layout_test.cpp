@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "built_panel.h"
 #include "panel/upload.h"
 #include "panel/control_ids.h"
 #include "panel/win/main_panel.h"
@@ -26,20 +27,12 @@ public:
     void SleepUntil(Clock::time_point deadline) override { platform::SleepUntil(deadline); }
 };
 
-class UpdatingSplash : public ::testing::Test {
+class UpdatingSplash : public test::BuiltPanel {
 protected:
     void SetUp() override {
-        INITCOMMONCONTROLSEX controls{sizeof controls, 0x9FF};
-        InitCommonControlsEx(&controls);
-        panel_ = CreateMainPanel(GetModuleHandleW(nullptr), nullptr, state_, resources_);
-        ASSERT_NE(panel_, nullptr);
+        BuiltPanel::SetUp();
         ShowWindow(panel_, SW_SHOW);
     }
-    void TearDown() override { DestroyWindow(panel_); }
-
-    PanelState state_;
-    PanelResources resources_;
-    HWND panel_ = nullptr;
 };
 
 TEST_F(UpdatingSplash, SitsOnThePanelWithPictureAndBarForThreeSeconds) {

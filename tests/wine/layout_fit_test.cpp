@@ -20,8 +20,9 @@
 #include "terminal/win/port_prompt.h"
 #include "terminal/terminal_rules.h"
 #include "terminal/win/terminal_state.h"
+#include "panel_fixture.h"
 #include "terminal/win/terminal_window.h"
-#include "wine_harness.h"
+#include "terminal_fixture.h"
 
 namespace kelt {
 namespace {
@@ -31,13 +32,6 @@ int ScreenDpi() {
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     return dpi;
-}
-
-RECT ClientRectOf(HWND child) {
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    return r;
 }
 
 // The size the control's text takes in the control's own font: word-wrapped
@@ -54,6 +48,7 @@ SIZE TextExtent(HWND control, UINT format, int width) {
     return {r.right, r.bottom};
 }
 
+// The metrics of the control's own font.
 TEXTMETRICW FontMetrics(HWND control) {
     HDC dc = GetDC(control);
     auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
@@ -65,14 +60,14 @@ TEXTMETRICW FontMetrics(HWND control) {
     return metrics;
 }
 
-int FontHeight(HWND control) { return FontMetrics(control).tmHeight; }
-
 // The height the font's letters take: the leading above the capitals of a
 // font is room for accents, which an ASCII text never draws.
 int InkHeight(HWND control) {
     const TEXTMETRICW metrics = FontMetrics(control);
     return metrics.tmHeight - metrics.tmInternalLeading;
 }
+
+int FontHeight(HWND control) { return FontMetrics(control).tmHeight; }
 
 std::string Describe(HWND control) {
     std::ostringstream out;
@@ -87,7 +82,7 @@ std::vector<std::string> LayoutProblems(HWND window) {
     RECT client;
     GetClientRect(window, &client);
     for (HWND child : test::ChildrenInOrder(window)) {
-        const RECT r = ClientRectOf(child);
+        const RECT r = test::RectInParent(child);
         const int width = r.right - r.left;
         const int height = r.bottom - r.top;
         if (r.left < 0 || r.top < 0 || r.right > client.right || r.bottom > client.bottom)
@@ -197,8 +192,9 @@ void CALLBACK LookAtTheDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     gDialog = FindWindowW(nullptr, gCaption.c_str());
     if (gDialog == nullptr) return;
-    ExpectFits(gDialog, gCaption == L"KELT -9R COMM. PORT SELECT" ? L"port-dialog" : L"port-prompt");
-    PostMessageW(gDialog, WM_COMMAND, MAKEWPARAM(gCaption == L"KELT -9R COMM. PORT SELECT" ? 1121 : IDCANCEL, 0),
+    const bool portDialog = gCaption == test::kPortDialogCaption;
+    ExpectFits(gDialog, portDialog ? L"port-dialog" : L"port-prompt");
+    PostMessageW(gDialog, WM_COMMAND, MAKEWPARAM(portDialog ? 1121 : IDCANCEL, 0),
                  reinterpret_cast<LPARAM>(GetDlgItem(gDialog, 1121)));
 }
 
@@ -210,7 +206,7 @@ TEST_F(LayoutFits, ThePortDialog) {
     Port port;
     state.portReselect = true;  // the menu's dialog: every port listed, CANCEL returns
     state.commPortText = "15";
-    gCaption = L"KELT -9R COMM. PORT SELECT";
+    gCaption = test::kPortDialogCaption;
     gDialog = nullptr;
     SetTimer(nullptr, 0, 300, LookAtTheDialog);
     PortSelectDialog(panel, state, port);
@@ -219,7 +215,7 @@ TEST_F(LayoutFits, ThePortDialog) {
 }
 
 TEST_F(LayoutFits, TheTerminalsPrompt) {
-    gCaption = L"Choose your active COM port";
+    gCaption = test::kPortPromptCaption;
     gDialog = nullptr;
     SetTimer(nullptr, 0, 300, LookAtTheDialog);
     term::AskForPort();

@@ -15,16 +15,15 @@
 #include <string>
 
 #include "panel/control_ids.h"
-#include "wine_harness.h"
+#include "panel_fixture.h"
 
 namespace kelt {
 namespace {
 
 using namespace std::chrono_literals;
-using Lines = std::vector<std::string>;
+using test::kDefaultUpload;
+using test::Lines;
 
-const wchar_t kPanelCaption[] = L"Quillion Maritime Corp.        KELT-9R Control Panel";
-const Lines kDefaultUpload{"~~~", "cf", "d300", "l255", "e", "D150", "L255", "A", "a", "S"};
 // sample.scp: fish echo on 3 / off 2 at 24.5 and 12.5 mV, bottom at 60.0 and 25 mV.
 const Lines kSampleUpload{"~~~", "cf", "d600", "l235", "e2", "E3", "D245", "L215", "A", "a", "S"};
 // Each package delivers these.
@@ -89,20 +88,18 @@ protected:
 // keeps the settings in the folder it was started in. The instrument is the
 // package's keltsim.exe on COM16, the panel on its default COM15.
 void UseThePanel(const std::wstring& program, const std::wstring& startIn, const std::wstring& simulator) {
-    test::Simulator sim(test::ComPair{16, 15}, L"--rate 0", simulator);
-    ASSERT_TRUE(sim.ready()) << "the package's simulator did not start";
-    test::RunningProgram panel(program, startIn);
-    HWND window = test::WaitForWindow(panel.pid(), kPanelCaption, 30s);
-    ASSERT_NE(window, nullptr);
-    ASSERT_EQ(sim.WaitForReceived(kDefaultUpload.size(), 8s), kDefaultUpload);
-    PostMessageW(window, WM_COMMAND, id::MenuOpenFile, 0);
-    ASSERT_TRUE(test::ChooseFile(panel.pid(), L"Open File", startIn + L"\\sample.scp"));
+    test::PanelUnderTest panel(
+        test::PanelSetup{.folder = startIn, .program = program, .windowsSimulator = simulator});
+    ASSERT_TRUE(panel.sim.ready()) << "the package's simulator did not start";
+    ASSERT_TRUE(panel.Start());
+    ASSERT_EQ(panel.Upload(), kDefaultUpload);
+    panel.Menu(id::MenuOpenFile);
+    ASSERT_TRUE(panel.ChooseFile(L"Open File", startIn + L"\\sample.scp"));
     Lines expected = kDefaultUpload;
     expected.insert(expected.end(), kSampleUpload.begin(), kSampleUpload.end());
-    EXPECT_EQ(sim.WaitForReceived(expected.size(), 10s), expected);
-    test::Click(window, id::QuitButton);
-    EXPECT_EQ(panel.WaitExit(10s), 0u);
-    const std::string saved = test::ReadFileBytes(startIn + L"\\KELT_9R.ini");
+    EXPECT_EQ(panel.sim.WaitForReceived(expected.size(), 10s), expected);
+    EXPECT_EQ(panel.Quit(), 0u);
+    const std::string saved = panel.SavedSettings();
     EXPECT_NE(saved.find("\r\nBottom_Depth = 60.0\r\n"), std::string::npos) << saved;
 }
 

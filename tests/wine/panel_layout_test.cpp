@@ -5,61 +5,31 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <memory>
 
 #include "kelt_version.h"
+#include "built_panel.h"
 #include "panel/control_ids.h"
 #include "panel/win/main_panel.h"
 #include "panel/panel_layout.h"
+#include "panel_fixture.h"
 #include "platform/win/text.h"
-#include "wine_harness.h"
 
 namespace kelt {
 namespace {
 
 using platform::AnsiToWide;
 using test::ClassNameOf;
+using test::Lower;
 using test::WindowText;
 
-std::wstring Lower(std::wstring text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
-    return text;
-}
-
-class PanelLayout : public ::testing::Test {
+class PanelLayout : public test::BuiltPanel {
 protected:
-    void SetUp() override {
-        INITCOMMONCONTROLSEX controls{sizeof controls, 0x9FF};
-        InitCommonControlsEx(&controls);
-        panel_ = CreateMainPanel(GetModuleHandleW(nullptr), nullptr, state_, resources_);
-        ASSERT_NE(panel_, nullptr);
-    }
-    void TearDown() override {
-        if (IsWindow(panel_)) DestroyWindow(panel_);
-    }
-
-    RECT RectInClient(HWND child) const {
-        RECT r;
-        GetWindowRect(child, &r);
-        MapWindowPoints(HWND_DESKTOP, panel_, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
-    RECT DialogUnits(int x, int y, int w, int h) const {
-        RECT r{x, y, x + w, y + h};
-        MapDialogRect(panel_, &r);
-        return r;
-    }
-
-    PanelState state_;
-    PanelResources resources_;
-    HWND panel_ = nullptr;
+    RECT DialogUnits(int x, int y, int w, int h) const { return test::DialogUnits(panel_, x, y, w, h); }
 };
 
 TEST_F(PanelLayout, DialogFrameCaptionStyleAndClientSize) {
-    EXPECT_EQ(WindowText(panel_),
-              L"Quillion Maritime Corp.        KELT-9R Control Panel         Ver.:  " + AnsiToWide(KELT_PANEL_VERSION));
+    EXPECT_EQ(WindowText(panel_), test::kPanelCaption + L"         Ver.:  " + platform::AnsiToWide(KELT_PANEL_VERSION));
     EXPECT_EQ(WindowText(panel_).size(), 73u);
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(panel_, GWL_STYLE));
     EXPECT_EQ(style & ~static_cast<DWORD>(WS_VISIBLE), 0x94CA10D4u & ~static_cast<DWORD>(WS_VISIBLE));
@@ -105,7 +75,7 @@ TEST_F(PanelLayout, EveryControlInCreationOrderWithClassStyleTextAndRectangle) {
             EXPECT_EQ(WindowText(child), AnsiToWide(control.text));
         }
         const RECT expectedRect = DialogUnits(control.x, control.y, control.w, control.h);
-        const RECT actual = RectInClient(child);
+        const RECT actual = test::RectInParent(child);
         EXPECT_EQ(actual.left, expectedRect.left);
         EXPECT_EQ(actual.top, expectedRect.top);
         EXPECT_EQ(actual.right, expectedRect.right);

@@ -27,15 +27,12 @@ TEST(OpenPort, OpensComFifteenThroughTheDeviceNamespaceAtNineSixHundredEightNOne
     EXPECT_TRUE(port.Write("d300\r\n"));
     EXPECT_EQ(sim.WaitForReceived(1, 5s), (std::vector<std::string>{"d300"}));
 
-    bool lineSettingsSeen = false;
-    const auto deadline = std::chrono::steady_clock::now() + 3s;
-    while (!lineSettingsSeen && std::chrono::steady_clock::now() < deadline) {
-        for (const auto& event : sim.Events())
-            if (event.event == "termios" && event.raw.find("\"baud\":9600") != std::string::npos &&
-                event.raw.find("\"data_bits\":8") != std::string::npos)
-                lineSettingsSeen = true;
-        Sleep(50);
-    }
+    const bool lineSettingsSeen = sim.WaitForEventWhere(
+        [](const test::SimEvent& event) {
+            return event.event == "termios" && event.raw.find("\"baud\":9600") != std::string::npos &&
+                   event.raw.find("\"data_bits\":8") != std::string::npos;
+        },
+        3s);
     EXPECT_TRUE(lineSettingsSeen) << "the simulator never saw 9600 8-N-1";
     port.Close();
 }

@@ -9,25 +9,22 @@
 #include <fstream>
 
 #include "panel/control_ids.h"
+#include "panel_fixture.h"
 #include "settings/win/settings_files.h"
-#include "wine_harness.h"
 
 namespace kelt {
 namespace {
 
 using namespace std::chrono_literals;
-using Lines = std::vector<std::string>;
+using test::Lines;
+using test::PanelUnderTest;
+using test::WriteFileBytes;
 
-const wchar_t kPanelCaption[] = L"Quillion Maritime Corp.        KELT-9R Control Panel";
 const std::string kHeader =
     "'**************************************************\r\n"
     "'** Quillion Maritime Corp.                      **\r\n"
     "'** KELT_9R.scp file Version 1.0                 **\r\n"
     "'**************************************************\r\n";
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream(path.c_str(), std::ios::binary) << bytes;
-}
 
 size_t FilesIn(const std::wstring& folder) {
     size_t count = 0;
@@ -45,27 +42,11 @@ unsigned long long FileSize(const std::wstring& path) {
     return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// A panel started against the simulator, after its start-up upload.
-struct RunningPanel {
-    explicit RunningPanel(const std::wstring& folderName)
-        : sim(15, L"--rate 0"), folder(test::FreshFolder(folderName)) {}
-    bool Start(size_t uploadLines = 10) {
-        program = std::make_unique<test::RunningProgram>(test::BuildPath(L"keltpanel.exe"), folder);
-        window = test::WaitForWindow(program->pid(), kPanelCaption, 30s);
-        return window != nullptr && sim.WaitForReceived(uploadLines, 8s).size() >= uploadLines;
-    }
-    test::Simulator sim;
-    std::wstring folder;
-    std::unique_ptr<test::RunningProgram> program;
-    HWND window = nullptr;
-};
-
 TEST(SettingsFile, QuitCreatesTheFifteenLineFileByteForByte) {
-    RunningPanel panel(L"settings-quit");
+    PanelUnderTest panel(L"settings-quit");
     ASSERT_TRUE(panel.Start());
-    test::Click(panel.window, id::QuitButton);
-    EXPECT_EQ(panel.program->WaitExit(10s), 0u);
-    EXPECT_EQ(test::ReadFileBytes(panel.folder + L"/KELT_9R.ini"),
+    EXPECT_EQ(panel.Quit(), 0u);
+    EXPECT_EQ(panel.SavedSettings(),
               kHeader +
                   "Commport = 15\r\n"
                   "Auto_freq =  1 , " + std::string(11, ' ') + "\r\n"
@@ -96,80 +77,48 @@ const std::string kStoredFile = kHeader +
                                 "LastFileSaved  = KELT_9R.ini\r\n";
 const Lines kStoredUpload{"~~~", "cm", "d125", "l235", "e4", "E3", "D125", "L143", "f380", "w250", "S"};
 
-size_t PortOpens(const test::Simulator& sim) {
-    size_t opens = 0;
-    for (const auto& event : sim.Events())
-        if (event.event == "open") ++opens;
-    return opens;
-}
-
 TEST(SettingsFile, StoredSettingsDriveTheUploadAndTheCloseBoxKeepsTheFile) {
-    RunningPanel panel(L"settings-stored");
-    WriteBytes(panel.folder + L"/KELT_9R.ini", kStoredFile);
-    ASSERT_TRUE(panel.Start(11));
+    PanelUnderTest panel(L"settings-stored");
+    WriteFileBytes(panel.SettingsPath(), kStoredFile);
+    ASSERT_TRUE(panel.Start(kStoredUpload.size()));
     EXPECT_EQ(panel.sim.ReceivedLines(), kStoredUpload);
-    EXPECT_EQ(test::ItemText(panel.window, id::FreqSetEdit), L"38.5");
+    EXPECT_EQ(panel.Text(id::FreqSetEdit), L"38.5");
     EXPECT_TRUE(test::IsChecked(panel.window, id::MetersOption));
-    EXPECT_EQ(test::ItemText(panel.window, id::BottomDepthLabel), L"Depth Mtrs");
-    PostMessageW(panel.window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(panel.program->WaitExit(10s), 0u);
-    EXPECT_EQ(test::ReadFileBytes(panel.folder + L"/KELT_9R.ini"), kStoredFile);
+    EXPECT_EQ(panel.Text(id::BottomDepthLabel), L"Depth Mtrs");
+    EXPECT_EQ(panel.Close(), 0u);
+    EXPECT_EQ(panel.SavedSettings(), kStoredFile);
 }
 
 TEST(SettingsFile, AFileHeldForAMomentAtStartIsReadOnceLetGo) {
-    RunningPanel panel(L"settings-held-briefly");
-    const std::wstring path = panel.folder + L"\\KELT_9R.ini";
-    WriteBytes(path, kStoredFile);
+    PanelUnderTest panel(L"settings-held-briefly");
+    WriteFileBytes(panel.SettingsPath(), kStoredFile);
     // A sync client or an indexer has the file open, unshared, as the panel
     // starts.
-    HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    panel.program = std::make_unique<test::RunningProgram>(test::BuildPath(L"keltpanel.exe"), panel.folder);
-    Sleep(1000);  // the hold itself
-    const size_t opensWhileHeld = PortOpens(panel.sim);
-    CloseHandle(holder);
-    panel.window = test::WaitForWindow(panel.program->pid(), kPanelCaption, 30s);
-    ASSERT_NE(panel.window, nullptr);
+    test::FileHold hold(panel.SettingsPath());
+    ASSERT_TRUE(hold.held());
+    ASSERT_TRUE(panel.Launch());
+    Sleep(1000);  // the hold itself: a second goes by while the panel waits
+    const size_t opensWhileHeld = panel.sim.Count("open");
+    hold.Release();
+    ASSERT_TRUE(panel.WaitForWindow());
     EXPECT_EQ(opensWhileHeld, 0u) << "the panel waits for its settings before it opens the port";
-    EXPECT_EQ(panel.sim.WaitForReceived(11, 8s), kStoredUpload);
-    test::Click(panel.window, id::QuitButton);
-    EXPECT_EQ(panel.program->WaitExit(10s), 0u);
-    const std::string saved = test::ReadFileBytes(path);
+    EXPECT_EQ(panel.sim.WaitForReceived(kStoredUpload.size(), 8s), kStoredUpload);
+    EXPECT_EQ(panel.Quit(), 0u);
+    const std::string saved = panel.SavedSettings();
     EXPECT_NE(saved.find("Bottom_Depth = 12.5\r\n"), std::string::npos) << "Quit saved the stored settings";
     EXPECT_NE(saved.find("Depth_Units = cm\r\n"), std::string::npos);
 }
 
 TEST(ScriptFiles, SaveThenResetThenOpenBringsTheSettingsBackAndUploadsThem) {
-    RunningPanel panel(L"script-round-trip");
+    PanelUnderTest panel(L"script-round-trip");
     ASSERT_TRUE(panel.Start());
-    HWND slider = GetDlgItem(panel.window, id::BottomDepthSlider);
-    SendMessageW(slider, TBM_SETPOS, TRUE, 123);
-    SendMessageW(panel.window, WM_VSCROLL, SB_THUMBPOSITION, reinterpret_cast<LPARAM>(slider));
-    const Lines moved = panel.sim.WaitForReceived(12, 5s);
-    ASSERT_EQ(moved, (Lines{"~~~", "cf", "d300", "l255", "e", "D150", "L255", "A", "a", "S",
-                            "D123", "d123"}))
-        << "the fish moves up with the bottom, first";
+    ASSERT_EQ(panel.Upload(), test::kDefaultUpload);
+    ASSERT_TRUE(panel.MoveSlider(id::BottomDepthSlider, 123));
+    ASSERT_EQ(panel.NextLines(2), (Lines{"D123", "d123"})) << "the fish moves up with the bottom, first";
 
     const std::wstring script = panel.folder + L"\\bench.scp";
-    PostMessageW(panel.window, WM_COMMAND, id::MenuSaveFile, 0);
-    HWND dialog = test::WaitForWindow(panel.program->pid(), L"Save File", 20s);
-    ASSERT_NE(dialog, nullptr);
-    HWND nameBox = GetDlgItem(dialog, 1148);
-    HWND edit = FindWindowExW(nameBox, nullptr, L"Edit", nullptr);
-    SendMessageW(edit != nullptr ? edit : nameBox, WM_SETTEXT, 0,
-                 reinterpret_cast<LPARAM>(script.c_str()));
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    // Windows confirms the creation of a new file; Wine's dialog saves at
-    // once. Either way the dialog goes.
-    HWND question = nullptr;
-    ASSERT_TRUE(test::WaitUntil(
-        [&] {
-            question = test::OtherWindowOf(panel.program->pid(), {panel.window, dialog});
-            return question != nullptr || !IsWindow(dialog);
-        },
-        20s));
-    if (question != nullptr) PostMessageW(question, WM_COMMAND, IDYES, 0);
+    panel.Menu(id::MenuSaveFile);
+    ASSERT_TRUE(panel.ChooseFile(L"Save File", script));
     // The panel creates the file empty and swaps the content in after: the
     // file is read once it is no longer empty, and until it holds all its
     // lines.
@@ -177,7 +126,7 @@ TEST(ScriptFiles, SaveThenResetThenOpenBringsTheSettingsBackAndUploadsThem) {
     std::string saved;
     ASSERT_TRUE(test::WaitUntil(
         [&] {
-            if (IsWindow(dialog) || FileSize(script) == 0) return false;
+            if (FileSize(script) == 0) return false;
             saved = test::ReadFileBytes(script);
             return std::count(saved.begin(), saved.end(), '\n') == 15 && saved.ends_with(lastLine);
         },
@@ -185,23 +134,23 @@ TEST(ScriptFiles, SaveThenResetThenOpenBringsTheSettingsBackAndUploadsThem) {
         << saved;
     EXPECT_NE(saved.find("Bottom_Depth = 12.3\r\n"), std::string::npos);
 
-    test::Click(panel.window, id::ResetButton);
-    ASSERT_EQ(panel.sim.WaitForReceived(22, 8s).at(14), "d300") << "Reset uploads the defaults";
+    panel.Click(id::ResetButton);
+    const Lines reset = panel.NextLines(test::kDefaultUpload.size(), 8s);
+    ASSERT_EQ(reset.size(), test::kDefaultUpload.size());
+    ASSERT_EQ(reset.at(2), "d300") << "Reset uploads the defaults";
 
-    PostMessageW(panel.window, WM_COMMAND, id::MenuOpenFile, 0);
-    ASSERT_TRUE(test::ChooseFile(panel.program->pid(), L"Open File", script));
-    const Lines lines = panel.sim.WaitForReceived(32, 8s);
-    ASSERT_EQ(lines.size(), 32u);
-    EXPECT_EQ(lines.at(22), "~~~");
-    EXPECT_EQ(lines.at(24), "d123");
-    EXPECT_EQ(lines.at(27), "D123");
+    panel.Menu(id::MenuOpenFile);
+    ASSERT_TRUE(panel.ChooseFile(L"Open File", script));
+    const Lines opened = panel.NextLines(test::kDefaultUpload.size(), 8s);
+    ASSERT_EQ(opened.size(), test::kDefaultUpload.size());
+    EXPECT_EQ(opened.at(0), "~~~");
+    EXPECT_EQ(opened.at(2), "d123");
+    EXPECT_EQ(opened.at(5), "D123");
     EXPECT_EQ(test::SliderPos(panel.window, id::BottomDepthSlider), 123);
 
-    test::Click(panel.window, id::QuitButton);
-    EXPECT_EQ(panel.program->WaitExit(10s), 0u);
-    EXPECT_TRUE(test::FileExists(panel.folder + L"/KELT_9R.ini"))
-        << "the settings file stays in the working directory";
-    const std::string settings = test::ReadFileBytes(panel.folder + L"/KELT_9R.ini");
+    EXPECT_EQ(panel.Quit(), 0u);
+    EXPECT_TRUE(test::FileExists(panel.SettingsPath())) << "the settings file stays in the working directory";
+    const std::string settings = panel.SavedSettings();
     EXPECT_NE(settings.find("LastFileLoaded  = "), std::string::npos);
 }
 
@@ -214,41 +163,28 @@ std::vector<std::wstring> SettingBoxes(HWND panel) {
     return texts;
 }
 
-// Moves a slider as a drag ending there would; returns once the panel has
-// taken the move, false when it did not within the time.
-bool MoveSlider(HWND panel, int sliderId, int position) {
-    HWND slider = GetDlgItem(panel, sliderId);
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(slider, TBM_SETPOS, TRUE, position, SMTO_NORMAL, 15000, &ignored) &&
-           SendMessageTimeoutW(panel, WM_VSCROLL, SB_THUMBPOSITION, reinterpret_cast<LPARAM>(slider),
-                               SMTO_NORMAL, 15000, &ignored);
-}
-
 TEST(ScriptFiles, AScriptThatCannotBeReadChangesNothingAndSendsNothing) {
-    RunningPanel panel(L"script-unreadable");
+    PanelUnderTest panel(L"script-unreadable");
     ASSERT_TRUE(panel.Start());
-    ASSERT_TRUE(MoveSlider(panel.window, id::BottomDepthSlider, 123));
-    ASSERT_EQ(panel.sim.WaitForReceived(12, 5s).size(), 12u);
+    ASSERT_TRUE(panel.MoveSlider(id::BottomDepthSlider, 123));
+    ASSERT_EQ(panel.NextLines(2).size(), 2u);
     const std::vector<std::wstring> boxes = SettingBoxes(panel.window);
-    ASSERT_EQ(test::ItemText(panel.window, id::BottomDepthEdit), L"12.3") << "not the default";
+    ASSERT_EQ(panel.Text(id::BottomDepthEdit), L"12.3") << "not the default";
 
     // Held unshared by another program for longer than the panel tries.
     const std::wstring script = panel.folder + L"\\held.scp";
-    WriteBytes(script, kStoredFile);
-    HANDLE holder = CreateFileW(script.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    PostMessageW(panel.window, WM_COMMAND, id::MenuOpenFile, 0);
-    ASSERT_TRUE(test::ChooseFile(panel.program->pid(), L"Open File", script));
+    WriteFileBytes(script, kStoredFile);
+    test::FileHold hold(script);
+    ASSERT_TRUE(hold.held());
+    panel.Menu(id::MenuOpenFile);
+    ASSERT_TRUE(panel.ChooseFile(L"Open File", script));
     // A message sent to the panel is taken once it has given the file up.
-    DWORD_PTR ignored = 0;
-    ASSERT_TRUE(SendMessageTimeoutW(panel.window, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &ignored));
+    ASSERT_TRUE(panel.Answers());
     EXPECT_EQ(SettingBoxes(panel.window), boxes);
-    ASSERT_TRUE(MoveSlider(panel.window, id::BottomLevelSlider, 200));
-    const Lines lines = panel.sim.WaitForReceived(13, 5s);
-    ASSERT_GE(lines.size(), 13u);
-    EXPECT_EQ(lines[12], "l200") << "the slider's command is the first line after the dialog";
-    CloseHandle(holder);
+    ASSERT_TRUE(panel.MoveSlider(id::BottomLevelSlider, 200));
+    const Lines lines = panel.NextLines(1);
+    ASSERT_GE(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "l200") << "the slider's command is the first line after the dialog";
 }
 
 // --- The safe write, in this process ----------------------------------------
@@ -256,7 +192,7 @@ TEST(ScriptFiles, AScriptThatCannotBeReadChangesNothingAndSendsNothing) {
 TEST(StoreFile, ReplacesTheWholeContentAndLeavesNoTemporaryFile) {
     const std::wstring folder = test::FreshFolder(L"store-replace");
     const std::wstring target = folder + L"/a.scp";
-    WriteBytes(target, std::string(5000, 'x'));
+    WriteFileBytes(target, std::string(5000, 'x'));
     const std::string name(target.begin(), target.end());
     EXPECT_TRUE(StoreFile(name, "short\r\n"));
     EXPECT_EQ(test::ReadFileBytes(target), "short\r\n");
@@ -267,12 +203,11 @@ TEST(StoreFile, ReplacesTheWholeContentAndLeavesNoTemporaryFile) {
 TEST(StoreFile, ATargetHeldByAnotherProgramIsLeftAsItWas) {
     const std::wstring folder = test::FreshFolder(L"store-locked");
     const std::wstring target = folder + L"/KELT_9R.ini";
-    WriteBytes(target, "kept\r\n");
-    HANDLE holder = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    WriteFileBytes(target, "kept\r\n");
+    test::FileHold hold(target);
+    ASSERT_TRUE(hold.held());
     EXPECT_FALSE(StoreFile(std::string(target.begin(), target.end()), "lost?\r\n"));
-    CloseHandle(holder);
+    hold.Release();
     EXPECT_EQ(test::ReadFileBytes(target), "kept\r\n");
     EXPECT_EQ(FilesIn(folder), 1u);
 }
@@ -283,20 +218,19 @@ TEST(ReadSettingsData, AFileOthersAreReadingIsReadAtOnceOneHeldUnsharedIsGivenUp
     const std::wstring folder = test::FreshFolder(L"read-shared");
     const std::wstring path = folder + L"\\KELT_9R.ini";
     const std::string name(path.begin(), path.end());
-    WriteBytes(path, "Bottom_Depth = 42\r\n");
+    WriteFileBytes(path, "Bottom_Depth = 42\r\n");
     HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_EQ(ReadSettingsData(name), std::string("Bottom_Depth = 42\r\n")) << "reading is shared";
     CloseHandle(reader);
 
-    HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    test::FileHold hold(path);
+    ASSERT_TRUE(hold.held());
     const auto began = std::chrono::steady_clock::now();
     EXPECT_EQ(ReadSettingsData(name), std::nullopt);
     const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    CloseHandle(holder);
+    hold.Release();
     EXPECT_GE(waited, 1.9) << "tried again for about 2 s";
     EXPECT_LT(waited, 3.0);
 }

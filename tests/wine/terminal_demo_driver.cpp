@@ -7,32 +7,23 @@
 #include <cstdio>
 #include <string>
 
-#include "wine_harness.h"
+#include "terminal/win/terminal_window.h"
+#include "terminal_fixture.h"
 
 using namespace std::chrono_literals;
+namespace id = kelt::term::id;
+namespace test = kelt::test;
 
 namespace {
 
-constexpr int kPromptEdit = 100;
-constexpr int kSendTextEdit = 102;
-constexpr int kSendTextButton = 103;
-constexpr int kQuitButton = 106;
-
-HWND FindTopWindow(const std::wstring& captionStart) {
-    HWND found = nullptr;
-    kelt::test::WaitUntil([&] {
-        for (found = GetTopWindow(nullptr); found != nullptr; found = GetWindow(found, GW_HWNDNEXT))
-            if (IsWindowVisible(found) && kelt::test::WindowText(found).rfind(captionStart, 0) == 0)
-                return true;
-        return false;
-    }, 60s);
-    return found;
-}
-
-void Send(HWND window, const wchar_t* text) {
-    SendMessageW(GetDlgItem(window, kSendTextEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    PostMessageW(GetDlgItem(window, kSendTextButton), BM_CLICK, 0, 0);
-    Sleep(700);
+// Sends the text with the button, as a user does, and waits for the list to
+// show that many more lines: the line itself, and the answer to a blank.
+void Send(HWND window, const wchar_t* text, LRESULT newLines) {
+    HWND list = GetDlgItem(window, id::TrafficList);
+    const LRESULT before = test::ListCount(list);
+    test::Ask(GetDlgItem(window, id::SendTextEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    test::Click(window, id::SendTextButton);
+    test::WaitUntil([&] { return test::ListCount(list) >= before + newLines; }, 10s);
 }
 
 }  // namespace
@@ -40,26 +31,27 @@ void Send(HWND window, const wchar_t* text) {
 int wmain(int argc, wchar_t** argv) {
     const std::wstring port = argc > 1 ? argv[1] : L"1";
     const std::wstring out = argc > 2 ? argv[2] : L".";
-    HWND prompt = FindTopWindow(L"Choose your active COM port");
+    HWND prompt = test::WaitForWindow(0, test::kPortPromptCaption, 60s);
     if (prompt == nullptr) {
         std::fprintf(stderr, "demo: the port prompt never appeared\n");
         return 1;
     }
-    kelt::test::SaveScreen(out + L"\\1-prompt.bmp");
-    SendMessageW(GetDlgItem(prompt, kPromptEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(port.c_str()));
-    PostMessageW(GetDlgItem(prompt, IDOK), BM_CLICK, 0, 0);
-    HWND window = FindTopWindow(L"QMC KELT-9R Terminal Program.");
+    test::WaitForPainting(prompt);
+    test::SaveScreen(out + L"\\1-prompt.bmp");
+    test::AnswerPortPrompt(prompt, port);
+    HWND window = test::WaitForWindow(0, test::kTerminalCaption, 60s);
     if (window == nullptr) {
         std::fprintf(stderr, "demo: the terminal window never appeared\n");
         return 1;
     }
-    Send(window, L"d300");
-    Send(window, L" ");
-    Send(window, L"cm");
-    Send(window, L" ");
-    kelt::test::SaveScreen(out + L"\\2-traffic.bmp");
-    PostMessageW(GetDlgItem(window, kQuitButton), BM_CLICK, 0, 0);
-    kelt::test::WaitUntil([&] { return !IsWindow(window); }, 10s);
+    Send(window, L"d300", 1);
+    Send(window, L" ", 2);
+    Send(window, L"cm", 1);
+    Send(window, L" ", 2);
+    test::WaitForPainting(window);
+    test::SaveScreen(out + L"\\2-traffic.bmp");
+    test::Click(window, id::TermQuitButton);
+    test::WaitUntil([&] { return !IsWindow(window); }, 10s);
     std::printf("demo: terminal session done\n");
     return 0;
 }

@@ -5,142 +5,58 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "kelt_version.h"
-#include "platform/win/text.h"
-#include "wine_harness.h"
+#include "terminal_fixture.h"
 
 namespace kelt {
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using test::Ask;
+using test::kPortPromptCaption;
+using test::kTerminalCaption;
+using test::TerminalUnderTest;
 using test::WindowText;
 
-const std::wstring kTitle = platform::AnsiToWide(KELT_TERMINAL_TITLE);
-const std::wstring kPromptTitle = L"Choose your active COM port";
 // Port numbers above the control panel's COM1..COM15, so the two programs'
 // tests never meet on a port.
 constexpr int kWindowPort = 201;
 constexpr int kTrafficPort = 202;
 constexpr int kStallPort = 203;
 constexpr int kQuitPort = 204;
-
-std::wstring TerminalExe() { return test::BuildPath(L"terminal/keltterm.exe"); }
-
-HWND ChildOfClass(HWND parent, const std::wstring& className) {
-    for (HWND child : test::ChildrenInOrder(parent))
-        if (_wcsicmp(test::ClassNameOf(child).c_str(), className.c_str()) == 0) return child;
-    return nullptr;
-}
-
-// A message to the program that gives up after a while: a window whose
-// thread hangs must fail the test, not hang it. -1 when it timed out.
-LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result))
-        return -1;
-    return static_cast<LRESULT>(result);
-}
-
-// Waits until the check holds, or the time is up; returns the last answer.
-template <typename Check>
-bool WaitUntil(Check check, std::chrono::milliseconds timeout) {
-    const auto deadline = Clock::now() + timeout;
-    while (!check()) {
-        if (Clock::now() > deadline) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
-
-// Types the answer into the prompt through its own edit box and presses a button.
-void AnswerPrompt(const test::RunningProgram& program, const std::wstring& answer,
-                  int button = IDOK) {
-    HWND prompt = test::WaitForWindow(program.pid(), kPromptTitle, 20s);
-    ASSERT_NE(prompt, nullptr) << "no port prompt";
-    HWND edit = ChildOfClass(prompt, L"Edit");
-    ASSERT_NE(edit, nullptr);
-    Ask(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer.c_str()));
-    PostMessageW(GetDlgItem(prompt, button), BM_CLICK, 0, 0);
-}
+constexpr int kVanishPort = 206;
+constexpr int kNoisePort = 207;
 
 // The failure message: its caption, its text, and OK pressed.
-void ExpectFailureBoxThenExitZero(test::RunningProgram& program) {
-    HWND box = test::WaitForWindow(program.pid(), kTitle, 20s);
+void ExpectFailureBoxThenExitZero(TerminalUnderTest& terminal) {
+    HWND box = test::WaitForWindow(terminal.pid(), kTerminalCaption, 20s);
     ASSERT_NE(box, nullptr) << "no failure message";
-    EXPECT_EQ(WindowText(box), kTitle);
-    bool textFound = false;
-    for (HWND child : test::ChildrenInOrder(box))
-        textFound = textFound || WindowText(child) == L"Failure to start communications!";
-    EXPECT_TRUE(textFound);
+    EXPECT_EQ(WindowText(box), kTerminalCaption);
+    EXPECT_TRUE(test::HasChildWithText(box, L"Failure to start communications!"));
     HWND ok = GetDlgItem(box, IDOK);
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr) << "one OK button only";
-    PostMessageW(ok, BM_CLICK, 0, 0);
-    EXPECT_EQ(program.WaitExit(15s), 0u);
+    test::Click(box, IDOK);
+    EXPECT_EQ(terminal.WaitExit(15s), 0u);
 }
-
-std::wstring ListText(HWND list, LRESULT index) {
-    const auto length = Ask(list, LB_GETTEXTLEN, static_cast<WPARAM>(index));
-    if (length < 0) return L"<none>";
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    Ask(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
-LRESULT ListCount(HWND list) { return Ask(list, LB_GETCOUNT); }
-std::wstring LastListLine(HWND list) { return ListText(list, ListCount(list) - 1); }
-
-// The running terminal with its window found, on a simulator's port.
-class RunningTerminal {
-public:
-    RunningTerminal(const std::wstring& folderName, int port)
-        : program_(TerminalExe(), test::FreshFolder(folderName)) {
-        if (!program_.started()) return;
-        AnswerPrompt(program_, std::to_wstring(port));
-        window_ = test::WaitForWindow(program_.pid(), kTitle + L"   COM", 20s);
-    }
-    test::RunningProgram& program() { return program_; }
-    HWND window() const { return window_; }
-    HWND item(int id) const { return GetDlgItem(window_, id); }
-    HWND list() const { return item(101); }
-    HWND edit() const { return item(102); }
-
-    // Enter in the edit box, as a user sends a line.
-    void SendTyped(const std::wstring& text) {
-        Ask(edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        Ask(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit()), TRUE);
-        PostMessageW(edit(), WM_KEYDOWN, VK_RETURN, 0x001C0001);
-    }
-    bool ListGrowsTo(LRESULT count, std::chrono::milliseconds timeout = 10s) {
-        return WaitUntil([&] { return ListCount(list()) >= count; }, timeout);
-    }
-
-private:
-    test::RunningProgram program_;
-    HWND window_ = nullptr;
-};
 
 TEST(TerminalProgram, PromptIsCentredAndAsksForUpTo255CharactersWithTheFocusOnItsEdit) {
-    test::RunningProgram program(TerminalExe(), test::FreshFolder(L"term-prompt"));
-    ASSERT_TRUE(program.started());
-    HWND prompt = test::WaitForWindow(program.pid(), kPromptTitle, 20s);
+    TerminalUnderTest terminal(L"term-prompt");
+    ASSERT_TRUE(terminal.Launch());
+    HWND prompt = terminal.WaitForPrompt();
     ASSERT_NE(prompt, nullptr);
-    EXPECT_EQ(WindowText(prompt), kPromptTitle);
-    bool promptText = false;
-    for (HWND child : test::ChildrenInOrder(prompt))
-        promptText = promptText || WindowText(child) == L"Input COM port, 1 to 255";
-    EXPECT_TRUE(promptText);
-    HWND edit = ChildOfClass(prompt, L"Edit");
+    EXPECT_EQ(WindowText(prompt), kPortPromptCaption);
+    EXPECT_TRUE(test::HasChildWithText(prompt, L"Input COM port, 1 to 255"));
+    HWND edit = test::ChildOfClass(prompt, L"Edit");
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(WindowText(edit), L"");
     EXPECT_EQ(Ask(edit, EM_GETLIMITTEXT), 255);
@@ -158,26 +74,26 @@ TEST(TerminalProgram, PromptIsCentredAndAsksForUpTo255CharactersWithTheFocusOnIt
     EXPECT_NEAR((outer.top + outer.bottom) / 2, (work.top + work.bottom) / 2, 2);
 
     // Cancel answers nothing, which names no port.
-    PostMessageW(cancel, BM_CLICK, 0, 0);
-    ExpectFailureBoxThenExitZero(program);
+    test::Click(prompt, IDCANCEL);
+    ExpectFailureBoxThenExitZero(terminal);
 }
 
 TEST(TerminalProgram, AnswersThatNameNoPortGiveTheFailureMessageAndExitStatusZero) {
     for (const std::wstring answer : {L"0", L"256", L"A", L""}) {
         SCOPED_TRACE(testing::Message() << "answer \"" << std::string(answer.begin(), answer.end())
                                         << "\"");
-        test::RunningProgram program(TerminalExe(), test::FreshFolder(L"term-bad-port"));
-        ASSERT_TRUE(program.started());
-        AnswerPrompt(program, answer);
-        ExpectFailureBoxThenExitZero(program);
+        TerminalUnderTest terminal(L"term-bad-port");
+        ASSERT_TRUE(terminal.Launch());
+        ASSERT_TRUE(terminal.AnswerPrompt(answer)) << "no port prompt";
+        ExpectFailureBoxThenExitZero(terminal);
     }
 }
 
 // The answer is appended to \\.\COM unchecked, so "1\..\" followed by a path
 // leaves the device names and reaches a file. A file is no serial line.
 TEST(TerminalProgram, AFileReachedThroughTheAnswerIsNotOpenedAsAPort) {
-    const std::wstring folder = test::FreshFolder(L"term-file");
-    std::filesystem::path notes = std::filesystem::path(folder) / L"notes.txt";
+    TerminalUnderTest terminal(L"term-file");
+    std::filesystem::path notes = std::filesystem::path(terminal.folder) / L"notes.txt";
     std::ofstream(notes, std::ios::binary) << "bench notes\r\n";
     std::wstring path = notes.wstring();
     for (wchar_t& c : path)
@@ -186,10 +102,9 @@ TEST(TerminalProgram, AFileReachedThroughTheAnswerIsNotOpenedAsAPort) {
               0u)
         << "the path does reach the file";
 
-    test::RunningProgram program(TerminalExe(), folder);
-    ASSERT_TRUE(program.started());
-    AnswerPrompt(program, L"1\\..\\" + path);
-    ExpectFailureBoxThenExitZero(program);
+    ASSERT_TRUE(terminal.Launch());
+    ASSERT_TRUE(terminal.AnswerPrompt(L"1\\..\\" + path)) << "no port prompt";
+    ExpectFailureBoxThenExitZero(terminal);
     std::ifstream in(notes, std::ios::binary);
     std::stringstream content;
     content << in.rdbuf();
@@ -199,22 +114,22 @@ TEST(TerminalProgram, AFileReachedThroughTheAnswerIsNotOpenedAsAPort) {
 // A character device of another kind passes the device-type check, so the
 // separator itself is refused.
 TEST(TerminalProgram, AnotherDeviceReachedThroughTheAnswerIsNotOpened) {
-    test::RunningProgram program(TerminalExe(), test::FreshFolder(L"term-nul"));
-    ASSERT_TRUE(program.started());
-    AnswerPrompt(program, L"1\\..\\NUL");
-    ExpectFailureBoxThenExitZero(program);
+    TerminalUnderTest terminal(L"term-nul");
+    ASSERT_TRUE(terminal.Launch());
+    ASSERT_TRUE(terminal.AnswerPrompt(L"1\\..\\NUL")) << "no port prompt";
+    ExpectFailureBoxThenExitZero(terminal);
 }
 
 TEST(TerminalProgram, OpensThePortAt9600_8N1AndShowsTheWindowWithTheTypedPortInItsCaption) {
     test::Simulator sim(kWindowPort, L"--rate 0");
     ASSERT_TRUE(sim.ready());
-    RunningTerminal terminal(L"term-window", kWindowPort);
-    ASSERT_NE(terminal.window(), nullptr) << "the window never became visible";
-    EXPECT_EQ(WindowText(terminal.window()), kTitle + L"   COM" + std::to_wstring(kWindowPort));
-    EXPECT_EQ(ListCount(terminal.list()), 1);
-    EXPECT_EQ(ListText(terminal.list(), 0), L"Data I/O window...");
-    EXPECT_EQ(test::FocusOf(terminal.window()), terminal.edit());
-    const bool lineSet = WaitUntil(
+    TerminalUnderTest terminal(L"term-window");
+    ASSERT_TRUE(terminal.Open(kWindowPort)) << "the window never became visible";
+    EXPECT_EQ(WindowText(terminal.window), kTerminalCaption + L"   COM" + std::to_wstring(kWindowPort));
+    EXPECT_EQ(terminal.ListCount(), 1);
+    EXPECT_EQ(terminal.ListText(0), L"Data I/O window...");
+    EXPECT_EQ(test::FocusOf(terminal.window), terminal.Edit());
+    const bool lineSet = test::WaitUntil(
         [&] {
             const auto events = sim.Events();
             return !events.empty() && events.back().raw.find("\"termios\"") != std::string::npos &&
@@ -227,65 +142,65 @@ TEST(TerminalProgram, OpensThePortAt9600_8N1AndShowsTheWindowWithTheTypedPortInI
 TEST(TerminalProgram, LinesGoOutWithCrLfAndBothDirectionsAreListedInOrder) {
     test::Simulator sim(kTrafficPort, L"--rate 0");
     ASSERT_TRUE(sim.ready());
-    RunningTerminal terminal(L"term-traffic", kTrafficPort);
-    ASSERT_NE(terminal.window(), nullptr);
-    HWND list = terminal.list();
+    TerminalUnderTest terminal(L"term-traffic");
+    ASSERT_TRUE(terminal.Open(kTrafficPort));
+    HWND list = terminal.List();
 
     terminal.SendTyped(L"AB");
     ASSERT_TRUE(terminal.ListGrowsTo(2));
-    EXPECT_EQ(LastListLine(list), L"<== AB");
+    EXPECT_EQ(terminal.LastListLine(), L"<== AB");
     EXPECT_EQ(Ask(list, LB_GETCURSEL), 1);
-    EXPECT_EQ(WindowText(terminal.edit()), L"AB");
-    EXPECT_EQ(Ask(terminal.edit(), EM_GETSEL), MAKELRESULT(0, 2));
+    EXPECT_EQ(WindowText(terminal.Edit()), L"AB");
+    EXPECT_EQ(Ask(terminal.Edit(), EM_GETSEL), MAKELRESULT(0, 2));
     auto received = sim.WaitForReceived(1, 5s);
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0], "AB");
-    bool exactBytes = false;
-    for (const auto& event : sim.Events())
-        exactBytes = exactBytes || (event.event == "rx" &&
-                                    event.raw.find("\"hex\":\"41420d0a\"") != std::string::npos);
+    const bool exactBytes = sim.WaitForEventWhere(
+        [](const test::SimEvent& event) {
+            return event.event == "rx" && event.raw.find("\"hex\":\"41420d0a\"") != std::string::npos;
+        },
+        0ms);
     EXPECT_TRUE(exactBytes) << "A B CR LF and nothing else";
 
-    sim.Control("line XY");
+    ASSERT_TRUE(sim.Control("line XY"));
     ASSERT_TRUE(terminal.ListGrowsTo(3));
-    EXPECT_EQ(LastListLine(list), L"==> XY");
+    EXPECT_EQ(terminal.LastListLine(), L"==> XY");
     EXPECT_EQ(Ask(list, LB_GETCURSEL), 2);
-    sim.Control("line ");
+    ASSERT_TRUE(sim.Control("line "));
     ASSERT_TRUE(terminal.ListGrowsTo(4));
-    EXPECT_EQ(LastListLine(list), L"==> ");
+    EXPECT_EQ(terminal.LastListLine(), L"==> ");
 
     // An empty box sends the line end alone; a blank asks the instrument for
     // a measurement: out, then its answer in.
     terminal.SendTyped(L"");
     ASSERT_TRUE(terminal.ListGrowsTo(5));
-    EXPECT_EQ(ListText(list, 4), L"<== ");
+    EXPECT_EQ(terminal.ListText(4), L"<== ");
     terminal.SendTyped(L" ");
     ASSERT_TRUE(terminal.ListGrowsTo(7));
-    EXPECT_EQ(ListText(list, 5), L"<==  ");
-    EXPECT_EQ(ListText(list, 6).rfind(L"==> ", 0), 0u);
-    EXPECT_GT(ListText(list, 6).size(), 4u);
+    EXPECT_EQ(terminal.ListText(5), L"<==  ");
+    EXPECT_EQ(terminal.ListText(6).rfind(L"==> ", 0), 0u);
+    EXPECT_GT(terminal.ListText(6).size(), 4u);
     EXPECT_EQ(Ask(list, LB_GETCURSEL), 6);
     received = sim.WaitForReceived(3, 5s);
     ASSERT_EQ(received.size(), 3u);
     EXPECT_EQ(received[1], "");
     EXPECT_EQ(received[2], " ");
 
-    // Echo off: the line still goes out, the list stays as it is.
-    PostMessageW(terminal.item(107), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return Ask(terminal.item(107), BM_GETCHECK) == 1; }, 5s));
+    // Echo off: the line still goes out, the list stays as it is. The send
+    // is over (listed or not) once the window answers after the line came.
+    ASSERT_TRUE(terminal.SetEchoOff(true));
     terminal.SendTyped(L"CD");
     received = sim.WaitForReceived(4, 5s);
     ASSERT_EQ(received.size(), 4u);
     EXPECT_EQ(received[3], "CD");
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(ListCount(list), 7);
+    ASSERT_TRUE(terminal.Answers());
+    EXPECT_EQ(terminal.ListCount(), 7);
 
     // A long line is cut to 1023 characters, on the line and in the list.
-    PostMessageW(terminal.item(107), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return Ask(terminal.item(107), BM_GETCHECK) == 0; }, 5s));
+    ASSERT_TRUE(terminal.SetEchoOff(false));
     terminal.SendTyped(std::wstring(1100, L'L'));
     ASSERT_TRUE(terminal.ListGrowsTo(8));
-    EXPECT_EQ(LastListLine(list), L"<== " + std::wstring(1023, L'L'));
+    EXPECT_EQ(terminal.LastListLine(), L"<== " + std::wstring(1023, L'L'));
     received = sim.WaitForReceived(5, 10s);
     ASSERT_EQ(received.size(), 5u);
     EXPECT_EQ(received[4], std::string(1023, 'L'));
@@ -297,17 +212,9 @@ TEST(TerminalProgram, LinesGoOutWithCrLfAndBothDirectionsAreListedInOrder) {
 TEST(TerminalProgram, AStalledLineFailsTheSendWithinItsTimeOutAndTheWindowCarriesOn) {
     test::Simulator sim(kStallPort, L"--rate 0");
     ASSERT_TRUE(sim.ready());
-    RunningTerminal terminal(L"term-stall", kStallPort);
-    ASSERT_NE(terminal.window(), nullptr);
-    sim.Control("stall on");
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            for (const auto& event : sim.Events())
-                if (event.event == "control" && event.raw.find("stall on") != std::string::npos)
-                    return true;
-            return false;
-        },
-        5s));
+    TerminalUnderTest terminal(L"term-stall");
+    ASSERT_TRUE(terminal.Open(kStallPort));
+    ASSERT_TRUE(sim.Control("stall on"));
 
     const std::wstring line(1023, L'S');
     std::chrono::duration<double> failedAfter{};
@@ -317,7 +224,7 @@ TEST(TerminalProgram, AStalledLineFailsTheSendWithinItsTimeOutAndTheWindowCarrie
         terminal.SendTyped(line);
         ASSERT_TRUE(terminal.ListGrowsTo(count, 20s)) << "a send hung on the stalled line";
         failedAfter = Clock::now() - start;
-        failed = LastListLine(terminal.list()) == L"<== Transmission Error!";
+        failed = terminal.LastListLine() == L"<== Transmission Error!";
     }
     ASSERT_TRUE(failed) << "the line never filled up";
     // A 1023-byte write may take 1 s plus 2 ms a byte, and CR LF another second.
@@ -326,13 +233,13 @@ TEST(TerminalProgram, AStalledLineFailsTheSendWithinItsTimeOutAndTheWindowCarrie
     std::printf("a send on the stalled line failed after %.2f s\n", failedAfter.count());
 
     // Once the instrument reads again, the same window sends again.
-    sim.Control("stall off");
+    ASSERT_TRUE(sim.Control("stall off"));
     const auto drained = sim.WaitForReceived(1, 10s);
     ASSERT_FALSE(drained.empty());
-    const LRESULT before = ListCount(terminal.list());
+    const LRESULT before = terminal.ListCount();
     terminal.SendTyped(L"again");
     ASSERT_TRUE(terminal.ListGrowsTo(before + 1, 20s));
-    EXPECT_EQ(LastListLine(terminal.list()), L"<== again");
+    EXPECT_EQ(terminal.LastListLine(), L"<== again");
 }
 
 TEST(TerminalProgram, QuitButtonAltQAndCloseBoxEndWithStatusOneAfterTheDrain) {
@@ -341,90 +248,72 @@ TEST(TerminalProgram, QuitButtonAltQAndCloseBoxEndWithStatusOneAfterTheDrain) {
     enum class Way { QuitButton, AltQ, CloseBox };
     for (Way way : {Way::QuitButton, Way::AltQ, Way::CloseBox}) {
         SCOPED_TRACE(testing::Message() << "way " << static_cast<int>(way));
-        RunningTerminal terminal(L"term-quit", kQuitPort);
-        ASSERT_NE(terminal.window(), nullptr);
+        TerminalUnderTest terminal(L"term-quit");
+        ASSERT_TRUE(terminal.Open(kQuitPort));
         const auto start = Clock::now();
+        DWORD status = STILL_ACTIVE;
         switch (way) {
-            case Way::QuitButton: PostMessageW(terminal.item(106), BM_CLICK, 0, 0); break;
-            case Way::AltQ: PostMessageW(terminal.edit(), WM_SYSCHAR, 'q', 1 << 29); break;
-            case Way::CloseBox:
-                PostMessageW(terminal.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+            case Way::QuitButton: status = terminal.Quit(); break;
+            case Way::AltQ:
+                PostMessageW(terminal.Edit(), WM_SYSCHAR, 'q', 1 << 29);
+                status = terminal.WaitExit();
                 break;
+            case Way::CloseBox: status = terminal.Close(); break;
         }
-        EXPECT_EQ(terminal.program().WaitExit(15s), 1u);
+        EXPECT_EQ(status, 1u);
         const std::chrono::duration<double> took = Clock::now() - start;
         EXPECT_GE(took.count(), 1.0) << "the port was closed without its drain";
     }
 }
 
-}  // namespace
-}  // namespace kelt
-
-namespace kelt {
-namespace {
-
 TEST(TerminalProgram, AnInstrumentThatVanishesLeavesTheWindowRunningWithoutSpinning) {
-    constexpr int kVanishPort = 206;
     test::Simulator sim(kVanishPort, L"--rate 5");
     ASSERT_TRUE(sim.ready());
-    RunningTerminal terminal(L"term-vanish", kVanishPort);
-    ASSERT_NE(terminal.window(), nullptr);
+    TerminalUnderTest terminal(L"term-vanish");
+    ASSERT_TRUE(terminal.Open(kVanishPort));
     ASSERT_TRUE(terminal.ListGrowsTo(3)) << "lines arrive before the instrument goes";
-    sim.Control("vanish 3");
-    Sleep(500);
-    const double before = test::UnixCpuSeconds("keltterm.exe");
-    Sleep(2000);
-    const double after = test::UnixCpuSeconds("keltterm.exe");
-    ASSERT_GE(before, 0.0);
-    std::printf("terminal CPU while the instrument is gone: %.1f %%\n", 100 * (after - before) / 2);
-    EXPECT_LT(100 * (after - before) / 2, 10.0);
-    DWORD_PTR answer = 0;
-    EXPECT_NE(SendMessageTimeoutW(terminal.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
-    Sleep(3000);  // the instrument is back on a new line the terminal does not hold
-    const LRESULT count = ListCount(terminal.list());
+    ASSERT_TRUE(sim.Control("vanish 3"));
+    // Measured while the instrument is away (it is back after 3 s).
+    const double cpu = terminal.CpuPercentOver(2000ms);
+    ASSERT_GE(cpu, 0.0) << "the terminal's process was not found";
+    std::printf("terminal CPU while the instrument is gone: %.1f %%\n", cpu);
+    EXPECT_LT(cpu, 10.0);
+    EXPECT_TRUE(terminal.Answers(2s));
+    // The instrument is back, on a new line the terminal does not hold.
+    ASSERT_TRUE(sim.WaitForEvent("return"));
+    const LRESULT count = terminal.ListCount();
     terminal.SendTyped(L"still here");
     EXPECT_TRUE(terminal.ListGrowsTo(count + 1, 10s)) << "the window still takes a line to send";
-    PostMessageW(terminal.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(terminal.program().WaitExit(10s), 1u);
+    EXPECT_EQ(terminal.Close(), 1u);
 }
-
-}  // namespace
-}  // namespace kelt
-
-
-namespace kelt {
-namespace {
 
 // The terminal keeps incoming text without CR until a CR comes, as it
 // should: an hour of noise at 9600 baud is 3,456,000 bytes of it.
 TEST(TerminalProgram, AnHourOfNoiseWithoutCrIsKeptAndTheWindowGoesOn) {
-    constexpr int kNoisePort = 207;
     test::Simulator sim(kNoisePort, L"--rate 0");
     ASSERT_TRUE(sim.ready());
-    RunningTerminal terminal(L"term-noise", kNoisePort);
-    ASSERT_NE(terminal.window(), nullptr);
-    auto memory = [] { return test::UnixResidentBytes("keltterm.exe"); };
-    Sleep(500);
-    const double before = memory();
-    sim.Control("flood 3456000");
-    sim.Control("line END");
-    const LRESULT lines = ListCount(terminal.list());
+    TerminalUnderTest terminal(L"term-noise");
+    ASSERT_TRUE(terminal.Open(kNoisePort));
+    ASSERT_TRUE(test::WaitForPainting(terminal.window)) << "the window is at rest after its start";
+    const double before = terminal.ResidentBytes();
+    const LRESULT lines = terminal.ListCount();
+    ASSERT_TRUE(sim.Control("flood 3456000"));
+    ASSERT_TRUE(sim.Control("line END"));
     double peak = before;
-    const auto deadline = Clock::now() + 120s;
-    while (ListCount(terminal.list()) <= lines && Clock::now() < deadline) {
-        peak = std::max(peak, memory());
-        Sleep(250);
-    }
-    EXPECT_GT(ListCount(terminal.list()), lines) << "the CR after the noise ends its line";
-    const double after = memory();
+    const bool ended = test::WaitUntil(
+        [&] {
+            peak = std::max(peak, terminal.ResidentBytes());
+            return terminal.ListCount() > lines;
+        },
+        120s, 250ms);
+    EXPECT_TRUE(ended) << "the CR after the noise ends its line";
+    const double after = terminal.ResidentBytes();
     std::printf("terminal resident memory: %.1f MiB before, peak %.1f MiB during an hour of noise, "
                 "%.1f MiB once its CR came\n",
                 before / (1 << 20), peak / (1 << 20), after / (1 << 20));
     EXPECT_GT(before, 0.0);
-    DWORD_PTR answer = 0;
-    EXPECT_NE(SendMessageTimeoutW(terminal.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
-    PostMessageW(terminal.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(terminal.program().WaitExit(15s), 1u);
+    EXPECT_TRUE(terminal.Answers(2s));
+    EXPECT_EQ(terminal.Close(), 1u);
 }
 
 }  // namespace

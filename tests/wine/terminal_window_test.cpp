@@ -7,35 +7,24 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cwctype>
 #include <future>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "kelt_version.h"
-#include "platform/win/text.h"
 #include "terminal/win/terminal_link.h"
 #include "terminal/terminal_rules.h"
 #include "terminal/win/terminal_state.h"
 #include "terminal/win/terminal_window.h"
-#include "wine_harness.h"
+#include "terminal_fixture.h"
 
 namespace kelt::term {
 namespace {
 
 using namespace std::chrono_literals;
 using test::ClassNameOf;
+using test::Lower;
 using test::WindowText;
-
-const std::wstring kCaption3 =
-    platform::AnsiToWide(KELT_TERMINAL_TITLE "   COM3");
-
-std::wstring Lower(std::wstring text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
-    return text;
-}
 
 void PumpMessages() {
     MSG msg;
@@ -63,30 +52,7 @@ protected:
     }
 
     HWND Item(int id) const { return GetDlgItem(window_, id); }
-    RECT RectInClient(HWND child) const {
-        RECT r;
-        GetWindowRect(child, &r);
-        MapWindowPoints(HWND_DESKTOP, window_, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
-    RECT DialogUnits(int x, int y, int w, int h) const {
-        RECT r{x, y, x + w, y + h};
-        MapDialogRect(window_, &r);
-        return r;
-    }
-    std::vector<std::wstring> ListLines() const {
-        std::vector<std::wstring> lines;
-        const auto count = SendMessageW(Item(id::TrafficList), LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            std::wstring text(static_cast<size_t>(
-                                  SendMessageW(Item(id::TrafficList), LB_GETTEXTLEN, i, 0)),
-                              L'\0');
-            SendMessageW(Item(id::TrafficList), LB_GETTEXT, i,
-                         reinterpret_cast<LPARAM>(text.data()));
-            lines.push_back(text);
-        }
-        return lines;
-    }
+    std::vector<std::wstring> ListLines() const { return test::ListLines(Item(id::TrafficList)); }
     LRESULT Selected() const { return SendMessageW(Item(id::TrafficList), LB_GETCURSEL, 0, 0); }
     // Everything written to the line so far.
     std::string LineBytes() const {
@@ -118,7 +84,7 @@ protected:
 };
 
 TEST_F(TerminalWindow, FrameCaptionStylesFontAndSize) {
-    EXPECT_EQ(WindowText(window_), kCaption3);
+    EXPECT_EQ(WindowText(window_), test::kTerminalCaption + L"   COM3");
     EXPECT_EQ(state_.termWindow, window_);
     EXPECT_EQ(GetParent(window_), nullptr);
     EXPECT_EQ(GetWindow(window_, GW_OWNER), nullptr);
@@ -137,7 +103,7 @@ TEST_F(TerminalWindow, FrameCaptionStylesFontAndSize) {
 
     RECT client;
     GetClientRect(window_, &client);
-    const RECT full = DialogUnits(0, 0, 330, 203);
+    const RECT full = test::DialogUnits(window_, 0, 0, 330, 203);
     EXPECT_EQ(client.right, full.right);
     EXPECT_EQ(client.bottom, full.bottom);
 
@@ -210,7 +176,7 @@ TEST_F(TerminalWindow, SevenControlsInTabOrderWithIdsTextsStylesAndPlaces) {
         // The dialog manager converts position and size each on its own.
         RECT place{want.x, want.y, want.w, want.h};
         MapDialogRect(window_, &place);
-        const RECT actual = RectInClient(control);
+        const RECT actual = test::RectInParent(control);
         EXPECT_EQ(actual.left, place.left);
         EXPECT_EQ(actual.top, place.top);
         EXPECT_EQ(actual.right - actual.left, place.right);
@@ -405,7 +371,7 @@ TEST_F(TerminalWindow, ReceiverNeverWaitsForTheWindowThread) {
 
 TEST_F(TerminalWindow, ReceiverStopsPromptlyAndIsReleased) {
     ASSERT_TRUE(StartReceiver(state_));
-    std::this_thread::sleep_for(150ms);
+    std::this_thread::sleep_for(150ms);  // on purpose: the receiver is well into its wait for bytes
     const auto start = std::chrono::steady_clock::now();
     StopReceiver(state_);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);

@@ -6,15 +6,12 @@
 
 #include <cstdlib>
 
-#include "panel/control_ids.h"
-#include "wine_harness.h"
+#include "panel_fixture.h"
 
 namespace kelt {
 namespace {
 
 using namespace std::chrono_literals;
-
-const wchar_t kPanelCaption[] = L"Quillion Maritime Corp.        KELT-9R Control Panel";
 
 // A folder the script prepared: read-only-file, read-only-folder, ...
 std::wstring Prepared(const char* name) {
@@ -28,13 +25,9 @@ std::wstring Prepared(const char* name) {
 
 // Starts the panel in the folder, lets it upload, presses Quit.
 DWORD QuitPanelIn(const std::wstring& folder) {
-    test::Simulator sim(15, L"--rate 0");
-    if (!sim.ready()) return STILL_ACTIVE;
-    test::RunningProgram panel(test::BuildPath(L"keltpanel.exe"), folder);
-    HWND window = test::WaitForWindow(panel.pid(), kPanelCaption, 60s);
-    if (window == nullptr || sim.WaitForReceived(10, 10s).size() < 10) return STILL_ACTIVE;
-    test::Click(window, id::QuitButton);
-    return panel.WaitExit(15s);
+    test::PanelUnderTest panel(test::PanelSetup{.folder = folder});
+    if (!panel.sim.ready() || !panel.Start()) return STILL_ACTIVE;
+    return panel.Quit(15s);
 }
 
 TEST(Unprivileged, ReadOnlySettingsFileIsLeftUntouchedAtQuit) {

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "kelt_version.h"
-#include "platform/win/text.h"
 #include "panel/control_ids.h"
 #include "link/win/line_setup.h"
+#include "panel_fixture.h"
+#include "terminal_fixture.h"
 #include "wine_harness.h"
 
 namespace kelt {
@@ -27,9 +27,9 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Lines = std::vector<std::string>;
 
-const wchar_t kPanelCaption[] = L"Quillion Maritime Corp.        KELT-9R Control Panel";
-const std::wstring kTerminalTitle = platform::AnsiToWide(KELT_TERMINAL_TITLE);
-const Lines kDefaultUpload{"~~~", "cf", "d300", "l255", "e", "D150", "L255", "A", "a", "S"};
+using test::kDefaultUpload;
+using test::kPanelCaption;
+const std::wstring& kTerminalTitle = test::kTerminalCaption;
 // The panel's stored default is COM15; the simulator takes the port above
 // it, and \\.\COM16 is the device name Windows needs for it.
 constexpr test::ComPair kPanelPair{16, 15};

@@ -1,8 +1,11 @@
 #include "wine_harness.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -13,6 +16,16 @@ namespace kelt::test {
 std::wstring BuildPath(const wchar_t* relative) {
     std::filesystem::path path(KELT_BUILD_DIR);
     return (path / relative).wstring();
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
+               std::chrono::milliseconds interval) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(interval);
+    }
+    return true;
 }
 
 RunningProgram::RunningProgram(const std::wstring& exe, const std::wstring& workingDir,
@@ -57,7 +70,8 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
     auto* search = reinterpret_cast<WindowSearch*>(lParam);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid || (!search->hiddenToo && !IsWindowVisible(window))) return TRUE;
+    if (search->pid != 0 && pid != search->pid) return TRUE;
+    if (!search->hiddenToo && !IsWindowVisible(window)) return TRUE;
     if (WindowText(window).rfind(*search->prefix, 0) != 0) return TRUE;
     search->found = window;
     return FALSE;
@@ -78,14 +92,14 @@ HWND ExistingWindow(DWORD pid, const std::wstring& captionPrefix) {
 
 HWND WaitForWindow(DWORD pid, const std::wstring& captionPrefix,
                    std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    do {
-        WindowSearch search{pid, &captionPrefix, nullptr};
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) return search.found;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return nullptr;
+    WindowSearch search{pid, &captionPrefix, nullptr};
+    WaitUntil(
+        [&] {
+            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeout, 50ms);
+    return search.found;
 }
 
 namespace {
@@ -133,6 +147,44 @@ std::vector<HWND> ChildrenInOrder(HWND parent) {
     return children;
 }
 
+HWND ChildOfClass(HWND parent, const std::wstring& className) {
+    for (HWND child : ChildrenInOrder(parent))
+        if (_wcsicmp(ClassNameOf(child).c_str(), className.c_str()) == 0) return child;
+    return nullptr;
+}
+
+bool HasChildWithText(HWND parent, const std::wstring& text) {
+    const std::vector<HWND> children = ChildrenInOrder(parent);
+    return std::any_of(children.begin(), children.end(),
+                       [&](HWND child) { return WindowText(child) == text; });
+}
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+            std::chrono::milliseconds timeout) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL,
+                             static_cast<UINT>(timeout.count()), &result))
+        return -1;
+    return static_cast<LRESULT>(result);
+}
+
+bool Answers(HWND window, std::chrono::milliseconds timeout) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeout.count()),
+                               &ignored) != 0;
+}
+
+bool WaitForPainting(HWND window, std::chrono::milliseconds timeout) {
+    return WaitUntil(
+        [&] {
+            if (!IsWindow(window) || GetUpdateRect(window, nullptr, FALSE)) return false;
+            for (HWND child : ChildrenInOrder(window))
+                if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) return false;
+            return true;
+        },
+        timeout);
+}
+
 namespace {
 
 // The /proc folder of the Linux process that runs the named Windows program.
@@ -169,6 +221,14 @@ double UnixCpuSeconds(const std::string& programName) {
     return ticks / 100.0;  // the kernel's clock ticks
 }
 
+double CpuPercentOver(const std::string& programName, std::chrono::milliseconds wall) {
+    const double before = UnixCpuSeconds(programName);
+    std::this_thread::sleep_for(wall);  // the stretch measured: time passes on purpose
+    const double after = UnixCpuSeconds(programName);
+    if (before < 0 || after < 0) return -1;
+    return 100.0 * (after - before) / std::chrono::duration<double>(wall).count();
+}
+
 namespace {
 
 // A "Vm...:" figure of /proc/PID/status, given there in kB.
@@ -190,6 +250,38 @@ double UnixResidentBytes(const std::string& programName) {
 
 double UnixPeakResidentBytes(const std::string& programName) {
     return UnixMemoryFigure(programName, "VmHWM:");
+}
+
+namespace {
+double FileTimeSeconds(const FILETIME& time) {
+    ULARGE_INTEGER value;
+    value.LowPart = time.dwLowDateTime;
+    value.HighPart = time.dwHighDateTime;
+    return static_cast<double>(value.QuadPart) / 1e7;
+}
+}  // namespace
+
+ProcessUsage UsageOf(HANDLE process) {
+    ProcessUsage usage;
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (GetProcessMemoryInfo(process, &counters, sizeof counters)) {
+        usage.privateBytes = static_cast<double>(counters.PagefileUsage);
+        usage.memoryBytes = static_cast<double>(std::max(counters.PagefileUsage, counters.WorkingSetSize));
+    }
+    GetProcessHandleCount(process, &usage.handles);
+    FILETIME created, ended, kernel, user;
+    if (GetProcessTimes(process, &created, &ended, &kernel, &user))
+        usage.cpuSeconds = FileTimeSeconds(kernel) + FileTimeSeconds(user);
+    return usage;
+}
+
+ProcessUsage UsageOf(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (process == nullptr) return {};
+    const ProcessUsage usage = UsageOf(process);
+    CloseHandle(process);
+    return usage;
 }
 
 void SaveScreen(const std::wstring& path) {
@@ -322,15 +414,7 @@ std::wstring Simulator::Prepare() {
     return folder;
 }
 
-void Simulator::WaitForStart() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < deadline) {
-        for (const SimEvent& event : Events())
-            if (event.event == "start") ready_ = true;
-        if (ready_) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
+void Simulator::WaitForStart() { ready_ = WaitForEvent("start", 1, 10s); }
 
 Simulator::Simulator(ComPair pair, const std::wstring& extraArguments, const std::wstring& program) {
     const std::wstring folder = Prepare();
@@ -344,7 +428,7 @@ Simulator::Simulator(ComPair pair, const std::wstring& extraArguments, const std
                                        Widen(UnixPath(pairReady)) +
                                        // No test takes longer; a crashed one leaves no pair behind.
                                        L" --max-seconds 300") ||
-        !WaitUntil([&] { return FileExists(pairReady); }, std::chrono::seconds(10)))
+        !WaitUntil([&] { return FileExists(pairReady); }, 10s))
         return;
     windowsBuild_ = std::make_unique<RunningProgram>(
         program.empty() ? BuildPath(L"sim/keltsim.exe") : program, folder,
@@ -354,45 +438,57 @@ Simulator::Simulator(ComPair pair, const std::wstring& extraArguments, const std
 }
 
 Simulator::Simulator(int comNumber, const std::wstring& extraArguments) {
-    const std::wstring folder = Prepare();
+    Prepare();
     std::string keltsim = EnvironmentValue("KELTSIM");
     if (keltsim.empty()) keltsim = UnixPath(Widen(KELT_SOURCE_DIR)) + "/build/native/sim/keltsim";
-    const std::string link =
-        EnvironmentValue("WINEPREFIX") + "/dosdevices/com" + std::to_string(comNumber);
-    std::wstring program = L"Z:" + Widen(keltsim);
-    for (wchar_t& c : program)
-        if (c == L'/') c = L'\\';
-    std::wstring command = L"\"" + program + L"\" --link " + Widen(link) + L" --log " +
-                           Widen(UnixPath(log_)) + L" --control " + Widen(UnixPath(control_)) +
-                           L" " + extraArguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    if (!StartUnixProgram(keltsim, L"--link " + Widen(DosDevice(comNumber)) + L" --log " +
+                                       Widen(UnixPath(log_)) + L" --control " +
+                                       Widen(UnixPath(control_)) + L" " + extraArguments))
         return;
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
     WaitForStart();
 }
 
 Simulator::~Simulator() {
-    Control("quit");
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (std::chrono::steady_clock::now() < deadline) {
-        bool stopped = false;
-        for (const SimEvent& event : Events())
-            if (event.event == "stop") stopped = true;
-        if (stopped) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (windowsBuild_) windowsBuild_->WaitExit(std::chrono::seconds(3));
+    if (Control("quit")) WaitForEvent("stop", 1, 3s);
+    if (windowsBuild_) windowsBuild_->WaitExit(3s);
     if (!pairStop_.empty()) std::ofstream(pairStop_.c_str()).close();
 }
 
-void Simulator::Control(const std::string& command) {
-    std::ofstream control(control_.c_str(), std::ios::app | std::ios::binary);
-    control << command << '\n';
+bool Simulator::Control(const std::string& command) {
+    // The simulator logs each command it takes, once it has carried it out.
+    const auto taken = [&] {
+        size_t count = 0;
+        for (const SimEvent& event : Events())
+            if (event.event == "control" && JsonText(event.raw, "cmd") == command) ++count;
+        return count;
+    };
+    const size_t before = taken();
+    {
+        std::ofstream control(control_.c_str(), std::ios::app | std::ios::binary);
+        control << command << '\n';
+    }
+    return WaitUntil([&] { return taken() > before; }, 5s);
+}
+
+size_t Simulator::Count(const std::string& event) const {
+    const std::vector<SimEvent> events = Events();
+    return static_cast<size_t>(std::count_if(events.begin(), events.end(),
+                                             [&](const SimEvent& e) { return e.event == event; }));
+}
+
+bool Simulator::WaitForEvent(const std::string& event, size_t count,
+                             std::chrono::milliseconds timeout) const {
+    return WaitUntil([&] { return Count(event) >= count; }, timeout);
+}
+
+bool Simulator::WaitForEventWhere(const std::function<bool(const SimEvent&)>& match,
+                                  std::chrono::milliseconds timeout) const {
+    return WaitUntil(
+        [&] {
+            const std::vector<SimEvent> events = Events();
+            return std::any_of(events.begin(), events.end(), match);
+        },
+        timeout);
 }
 
 std::vector<SimEvent> Simulator::Events() const {
@@ -411,11 +507,11 @@ std::vector<SimEvent> Simulator::Events() const {
     return events;
 }
 
-std::vector<std::string> Simulator::ReceivedLines() const {
+Lines Simulator::ReceivedLines() const {
     // Framed strictly at CR LF, unlike the instrument: a lone CR or LF, or a
     // stray byte between commands, stays in a line and fails the comparison.
     const std::string bytes = ReceivedBytes();
-    std::vector<std::string> lines;
+    Lines lines;
     size_t start = 0;
     for (size_t end = bytes.find("\r\n"); end != std::string::npos; end = bytes.find("\r\n", start)) {
         lines.push_back(bytes.substr(start, end - start));
@@ -442,20 +538,20 @@ std::vector<double> Simulator::ReceivedTimes() const {
     return times;
 }
 
-std::string CommandBytes(const std::vector<std::string>& lines) {
+std::string CommandBytes(const Lines& lines) {
     std::string bytes;
     for (const std::string& line : lines) bytes += line + "\r\n";
     return bytes;
 }
 
-std::vector<std::string> Simulator::WaitForReceived(size_t count,
-                                                    std::chrono::milliseconds timeout) const {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    std::vector<std::string> lines = ReceivedLines();
-    while (lines.size() < count && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        lines = ReceivedLines();
-    }
+Lines Simulator::WaitForReceived(size_t count, std::chrono::milliseconds timeout) const {
+    Lines lines;
+    WaitUntil(
+        [&] {
+            lines = ReceivedLines();
+            return lines.size() >= count;
+        },
+        timeout, 50ms);
     return lines;
 }
 
@@ -495,23 +591,48 @@ std::vector<std::wstring> ComboItems(HWND combo) {
 
 void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+void PressKey(HWND control, WPARAM key, int times) {
+    for (int i = 0; i < times; ++i) {
+        PostMessageW(control, WM_KEYDOWN, key, 1);
+        PostMessageW(control, WM_KEYUP, key, 0xC0000001);
     }
-    return true;
 }
 
-bool ChooseFile(DWORD pid, const wchar_t* title, const std::wstring& name) {
-    HWND dialog = WaitForWindow(pid, title, std::chrono::seconds(20));
-    if (dialog == nullptr) return false;
-    HWND nameBox = GetDlgItem(dialog, 1148);  // the file name combo box
-    HWND edit = FindWindowExW(nameBox, nullptr, L"Edit", nullptr);
-    SendMessageW(edit != nullptr ? edit : nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    return WaitUntil([&] { return !IsWindow(dialog); }, std::chrono::seconds(20));
+LRESULT ListCount(HWND list) { return Ask(list, LB_GETCOUNT); }
+
+std::wstring ListText(HWND list, LRESULT index) {
+    const LRESULT length = Ask(list, LB_GETTEXTLEN, static_cast<WPARAM>(index));
+    if (length < 0) return L"<none>";
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    Ask(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+std::vector<std::wstring> ListLines(HWND list) {
+    std::vector<std::wstring> lines;
+    const LRESULT count = ListCount(list);
+    for (LRESULT i = 0; i < count; ++i) lines.push_back(ListText(list, i));
+    return lines;
+}
+
+RECT RectInParent(HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+RECT DialogUnits(HWND dialog, int x, int y, int w, int h) {
+    RECT r{x, y, x + w, y + h};
+    MapDialogRect(dialog, &r);
+    return r;
+}
+
+std::wstring Lower(std::wstring text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+    return text;
 }
 
 bool FileExists(const std::wstring& path) {
@@ -521,6 +642,24 @@ bool FileExists(const std::wstring& path) {
 std::string ReadFileBytes(const std::wstring& path) {
     std::ifstream file(path.c_str(), std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary) << bytes;
+}
+
+FileHold::FileHold(const std::wstring& path)
+    : handle_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                          nullptr)) {}
+
+void FileHold::Release() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+}
+
+int EnvironmentNumber(const char* name, int fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::atoi(value) : fallback;
 }
 
 }  // namespace kelt::test

@@ -1,5 +1,8 @@
 #pragma once
-// Helpers for tests that drive the real programs under Wine.
+// Helpers for tests that drive the real programs under Wine: programs,
+// windows, files, the simulated instrument, and waiting for what they do.
+// The fixtures for each program are in panel_fixture.h and
+// terminal_fixture.h.
 
 #include <windows.h>
 
@@ -11,7 +14,15 @@
 
 namespace kelt::test {
 
+using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
+
 std::wstring BuildPath(const wchar_t* relative);  // inside the build folder
+
+// Waits until the condition holds, looking again every `interval`; false
+// when the time ran out first. Every wait of the tests goes through here.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
+               std::chrono::milliseconds interval = 20ms);
 
 // A program started for a test; killed at the end of the test if it still runs.
 class RunningProgram {
@@ -31,8 +42,8 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
-// The first visible top-level window of the process whose caption starts
-// with the prefix, or nullptr after the time-out.
+// The first visible top-level window of the process (of any process for
+// pid 0) whose caption starts with the prefix, or nullptr after the time-out.
 HWND WaitForWindow(DWORD pid, const std::wstring& captionPrefix,
                    std::chrono::milliseconds timeout);
 
@@ -45,15 +56,46 @@ std::wstring WindowText(HWND window);
 HWND OtherWindowOf(DWORD pid, const std::vector<HWND>& known);
 std::wstring ClassNameOf(HWND window);
 std::vector<HWND> ChildrenInOrder(HWND parent);
+// The first child of the class (compared without case), or nullptr.
+HWND ChildOfClass(HWND parent, const std::wstring& className);
+bool HasChildWithText(HWND parent, const std::wstring& text);
+
+// A message to another program's window that gives up after a while: a
+// window whose thread hangs must fail the test, not hang it. -1 when the
+// time ran out.
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0,
+            std::chrono::milliseconds timeout = 10s);
+// True once the window's thread has taken a message sent to it: it is back
+// in its message loop, done with whatever it was doing when asked. A sent
+// message is taken before the ones posted earlier, so this says nothing of
+// those; wait for what they do instead.
+bool Answers(HWND window, std::chrono::milliseconds timeout = 15s);
+// Waits until neither the window nor any of its children has anything left
+// to paint: what it shows is on the screen.
+bool WaitForPainting(HWND window, std::chrono::milliseconds timeout = 10s);
 
 // CPU seconds (user and system) of the Linux process that runs the named
 // Windows program, read from /proc: Wine does not report other processes'
-// times. Negative when no such process is found.
+// times. Negative when no such process is found. Name a program by its
+// whole path: another checkout's copy may be running too.
 double UnixCpuSeconds(const std::string& programName);
+// The CPU the program used over a stretch of wall time, in percent of one
+// core; negative when it is not found.
+double CpuPercentOver(const std::string& programName, std::chrono::milliseconds wall);
 // Resident memory of that Linux process in bytes (VmRSS), or 0.
 double UnixResidentBytes(const std::string& programName);
 // The most it has been resident since it started (VmHWM), or 0.
 double UnixPeakResidentBytes(const std::string& programName);
+
+// Memory and handles of a process, as Windows reports them.
+struct ProcessUsage {
+    double memoryBytes = 0;   // the larger of commit charge and working set
+    double privateBytes = 0;  // the commit charge; Wine leaves PrivateUsage 0
+    DWORD handles = 0;
+    double cpuSeconds = 0;    // user and kernel time
+};
+ProcessUsage UsageOf(HANDLE process);
+ProcessUsage UsageOf(DWORD pid);
 
 // The whole screen as a 24-bit BMP file.
 void SaveScreen(const std::wstring& path);
@@ -61,20 +103,41 @@ void SaveScreen(const std::wstring& path);
 // A fresh empty folder under the build folder's test area.
 std::wstring FreshFolder(const std::wstring& name);
 
+bool FileExists(const std::wstring& path);
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+
+// A file held open and unshared, as a sync client or an indexer may hold
+// it, until released or destroyed.
+class FileHold {
+public:
+    explicit FileHold(const std::wstring& path);
+    ~FileHold() { Release(); }
+    FileHold(const FileHold&) = delete;
+    FileHold& operator=(const FileHold&) = delete;
+    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+    void Release();
+
+private:
+    HANDLE handle_;
+};
+
+int EnvironmentNumber(const char* name, int fallback);
+
 }  // namespace kelt::test
 
 namespace kelt::test {
 
 // One event of the simulator's log.
 struct SimEvent {
-    std::string event;  // "rx", "tx", "open", "close", "termios", "start", ...
+    std::string event;  // "rx", "tx", "read", "open", "close", "control", "return", ...
     std::string line;   // received or sent line, for rx and tx
     double t = 0;       // seconds since the simulator started
     std::string raw;    // the whole JSON object
 };
 
 // The bytes of command lines as the panel must write them: each line, CR LF.
-std::string CommandBytes(const std::vector<std::string>& lines);
+std::string CommandBytes(const Lines& lines);
 
 // Two COM ports of this Wine prefix joined as by a null-modem cable (a pair
 // of linked pseudo-terminals, tests/tools/pty_pair): the Windows simulator
@@ -99,17 +162,26 @@ public:
     Simulator& operator=(const Simulator&) = delete;
 
     bool ready() const { return ready_; }
-    void Control(const std::string& command);
+    // Hands the simulator a control command; true once it has taken it.
+    bool Control(const std::string& command);
     std::vector<SimEvent> Events() const;
+    // How many events of the kind the log holds so far.
+    size_t Count(const std::string& event) const;
+    // Waits until the log holds at least `count` events of the kind.
+    bool WaitForEvent(const std::string& event, size_t count = 1,
+                      std::chrono::milliseconds timeout = 10s) const;
+    // Waits until an event in the log matches.
+    bool WaitForEventWhere(const std::function<bool(const SimEvent&)>& match,
+                           std::chrono::milliseconds timeout = 10s) const;
     // The command lines received: the bytes split at each CR LF, so that a
     // wrong line end or a stray byte shows as a line that differs.
-    std::vector<std::string> ReceivedLines() const;
+    Lines ReceivedLines() const;
     // Every byte the instrument received, in order, as it came off the line.
     std::string ReceivedBytes() const;
     // When each command line was complete at the instrument, in seconds.
     std::vector<double> ReceivedTimes() const;
     // Waits until at least count lines were received; returns them.
-    std::vector<std::string> WaitForReceived(size_t count, std::chrono::milliseconds timeout) const;
+    Lines WaitForReceived(size_t count, std::chrono::milliseconds timeout) const;
     std::wstring logPath() const { return log_; }
 
 private:
@@ -138,11 +210,19 @@ std::vector<std::wstring> ComboItems(HWND combo);
 // Clicks a button as the user's mouse would, without waiting for the click
 // to be handled (it may open a modal dialog).
 void Click(HWND dialog, int id);
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
-// Answers the program's open or save dialog (found by its title) with a file
-// name; true once the dialog is gone.
-bool ChooseFile(DWORD pid, const wchar_t* title, const std::wstring& name);
-bool FileExists(const std::wstring& path);
-std::string ReadFileBytes(const std::wstring& path);
+// A key pressed and let go on the control, as often as asked; posted like
+// the keyboard's own messages, so they are handled in order with clicks.
+void PressKey(HWND control, WPARAM key, int times = 1);
+
+// List box lines, read across processes.
+LRESULT ListCount(HWND list);
+std::wstring ListText(HWND list, LRESULT index);
+std::vector<std::wstring> ListLines(HWND list);
+
+// Layout: a child's rectangle in its parent's client area, and a rectangle
+// in dialog units as the window converts it.
+RECT RectInParent(HWND child);
+RECT DialogUnits(HWND dialog, int x, int y, int w, int h);
+std::wstring Lower(std::wstring text);
 
 }  // namespace kelt::test
