@@ -39,6 +39,17 @@ void ApplyDepthUnit(PanelState& state, PanelView& view, Link& link) {
     link.Pause(kUnitPauseMs);
 }
 
+// A reply level: its stored millivolt text stays in the box, the slider
+// and the instrument get its level step.
+void ApplyReplyLevel(const std::string& millivolts, int slider, int edit, std::string_view word,
+                     PanelView& view, Link& link) {
+    const std::int32_t level = MillivoltsToLevelStep(ParseNumber(millivolts));
+    view.SetSliderPos(slider, level);
+    view.SetText(edit, millivolts);
+    SendCommand(link, word, level);
+    link.Pause(kValuePauseMs);
+}
+
 void ApplyBottomEcho(PanelState& state, PanelView& view, Link& link) {
     state.bottomDepthSteps = Limit(Steps(state.bottomDepthText, 10.0), 5, 5000);
     view.SetSliderPos(id::BottomDepthSlider, state.bottomDepthSteps);
@@ -48,11 +59,8 @@ void ApplyBottomEcho(PanelState& state, PanelView& view, Link& link) {
     SendCommand(link, command::BottomDepth, state.bottomDepthSteps);
     link.Pause(kValuePauseMs);
 
-    const std::int32_t level = MillivoltsToLevelStep(ParseNumber(state.bottomReplyLevelText));
-    view.SetSliderPos(id::BottomLevelSlider, level);
-    view.SetText(id::BottomLevelEdit, state.bottomReplyLevelText);
-    SendCommand(link, command::BottomLevel, level);
-    link.Pause(kValuePauseMs);
+    ApplyReplyLevel(state.bottomReplyLevelText, id::BottomLevelSlider, id::BottomLevelEdit,
+                    command::BottomLevel, view, link);
 }
 
 void ApplyFishPulses(PanelState& state, PanelView& view, Link& link) {
@@ -88,11 +96,8 @@ void ApplyFishEcho(PanelState& state, PanelView& view, Link& link) {
     SendCommand(link, command::FishDepth, state.fishDepthSteps);
     link.Pause(kValuePauseMs);
 
-    const std::int32_t level = MillivoltsToLevelStep(ParseNumber(state.fishReplyLevelText));
-    view.SetSliderPos(id::FishLevelSlider, level);
-    view.SetText(id::FishLevelEdit, state.fishReplyLevelText);
-    SendCommand(link, command::FishLevel, level);
-    link.Pause(kValuePauseMs);
+    ApplyReplyLevel(state.fishReplyLevelText, id::FishLevelSlider, id::FishLevelEdit,
+                    command::FishLevel, view, link);
 }
 
 void ApplyFrequency(PanelState& state, PanelView& view, Link& link) {

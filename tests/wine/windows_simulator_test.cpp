@@ -148,7 +148,7 @@ TEST(WindowsSimulator, TheUploadArrivesWithItsPausesSlidersFollowAndLinesFillThe
     // now and then read a few tens of milliseconds late, which lengthens
     // its pause and shortens the next by as much. A pause left out, or
     // one of 100 ms where 200 are due, is still far outside.
-    const std::vector<double> expectedGaps{3.0, 0.2, 0.1, 0.1, 0.1, 0.1, 0.1, 0.2, 0.2};
+    const std::vector<double>& expectedGaps = test::kDefaultUploadPauses;
     const std::vector<double> times = sim.ReceivedTimes();
     ASSERT_EQ(times.size(), kDefaultUpload.size());
     for (size_t i = 0; i < expectedGaps.size(); ++i) {
