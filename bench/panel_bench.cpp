@@ -1,7 +1,8 @@
 // Figures of the real panel under Wine against the simulated instrument:
 //   - the start-up upload: total time and the error of each pause;
 //   - the CPU time of one slider reaction on the real window and port;
-//   - the command rate during a drag of 500 slider notifications.
+//   - the command rate during a drag of 500 slider notifications;
+//   - how live the measurement boxes stay at 4 to 22 lines a second.
 // Run: wine panel_bench.exe (from scripts/bench.sh, which prepares Wine).
 
 #include <windows.h>
@@ -139,6 +140,87 @@ double Percentile(std::vector<double> values, double fraction) {
 
 double MemoryMiB(DWORD pid) { return kelt::test::UsageOf(pid).memoryBytes / (1 << 20); }
 
+double MonoOf(const SimEvent& event) { return std::atof(event.raw.c_str() + event.raw.find("\"mono\":") + 7); }
+
+// The simulator's clock against this one: a command's write returns when
+// its bytes are on the pty, and the simulator logs their arrival.
+double SimClockOffset(PanelUnderTest& panel) {
+    HWND slider = GetDlgItem(panel.window, kelt::id::FishLevelSlider);
+    std::vector<double> offsets;
+    for (int i = 0; i < 9; ++i) {
+        const size_t count = panel.sim.ReceivedLines().size();
+        SendMessageW(slider, TBM_SETPOS, TRUE, 200 + i);
+        const double before = Now();
+        SendMessageW(panel.window, WM_VSCROLL, SB_THUMBPOSITION, reinterpret_cast<LPARAM>(slider));
+        const double after = Now();
+        panel.sim.WaitForReceived(count + 1, 5s);
+        double received = 0;
+        for (const SimEvent& event : panel.sim.Events())
+            if (event.event == "rx") received = MonoOf(event);
+        offsets.push_back(received - (before + after) / 2);
+    }
+    return Median(offsets);
+}
+
+// How live the measurement boxes are at a line rate: numbered lines stream
+// for `seconds` while the period box is looked at every millisecond. Shown:
+// the share of the lines completed in that time that ever reached the box;
+// stale: how long a newer complete line had been on the wire while the box
+// still showed an older one.
+void DisplayFigures(const std::wstring& program, const wchar_t* rate, double seconds) {
+    kelt::test::PanelSetup setup;
+    setup.folder = kelt::test::FreshFolder(L"bench-display");
+    setup.simArguments = std::wstring(L"--rate ") + rate + L" --numbered --log-tx";
+    setup.program = program;
+    PanelUnderTest panel(setup);
+    if (!panel.Start()) {
+        std::printf("| display at %ls lines/s | the panel did not start |\n", rate);
+        return;
+    }
+    const double offset = SimClockOffset(panel);
+    std::vector<std::pair<double, long>> samples;  // this clock, line number shown
+    const double from = Now() + 1, until = from + seconds;
+    while (Now() < until) {
+        const double at = Now();
+        const long shown = std::wcstol(kelt::test::ItemText(panel.window, kelt::id::MeasPeriodBox).c_str(), nullptr, 10);
+        if (at >= from) samples.emplace_back(at + offset, shown);
+        Sleep(1);
+    }
+    // When each numbered line was complete at the panel's end of the line:
+    // its first byte went out at the logged time, each byte takes 10/9600 s.
+    std::vector<double> complete(1, 0.0);  // by line number
+    for (const SimEvent& event : panel.sim.Events()) {
+        if (event.event != "tx") continue;
+        const size_t period = event.line.find(',', event.line.find(',') + 1) + 1;
+        const auto number = static_cast<size_t>(std::atol(event.line.c_str() + period));
+        if (number == 0) continue;
+        complete.resize(std::max(complete.size(), number + 1), 0.0);
+        complete[number] = MonoOf(event) + static_cast<double>(event.line.size() + 2) * 10.0 / 9600;
+    }
+    panel.Close();
+    if (samples.empty() || complete.size() < 2) return;
+    std::vector<bool> seen(complete.size(), false);
+    double worst = 0;
+    std::vector<double> stale;
+    for (const auto& [at, shown] : samples) {
+        if (shown > 0 && static_cast<size_t>(shown) < seen.size()) seen[static_cast<size_t>(shown)] = true;
+        const size_t next = static_cast<size_t>(std::max(shown, 0L)) + 1;
+        const double age = next < complete.size() && complete[next] > 0 && complete[next] < at ? at - complete[next] : 0;
+        worst = std::max(worst, age);
+        stale.push_back(age);
+    }
+    size_t made = 0, shownCount = 0;
+    const double first = samples.front().first, last = samples.back().first;
+    for (size_t n = 1; n < complete.size(); ++n) {
+        if (complete[n] == 0 || complete[n] < first || complete[n] > last - 0.2) continue;
+        ++made;
+        if (seen[n]) ++shownCount;
+    }
+    std::printf("| display at %ls lines/s over %.0f s | %zu of %zu lines shown (%.0f %%); stale median %.0f ms, worst %.0f ms |\n",
+                rate, seconds, shownCount, made, made ? 100.0 * static_cast<double>(shownCount) / static_cast<double>(made) : 0.0,
+                1000 * Median(stale), 1000 * worst);
+}
+
 // From the simulator writing a line to its frequency appearing in the box.
 void LatencyFigures(int lines) {
     PanelUnderTest panel(L"bench-latency", L"--rate 5 --jitter --log-tx");
@@ -151,23 +233,7 @@ void LatencyFigures(int lines) {
     panel.WaitForUpload();
     std::printf("| start-up to visible panel (includes the 4.1 s upload) | %.2f s |\n", visible - started);
 
-    // The simulator's clock against this one: a command's write returns
-    // when the bytes are on the pty, and the simulator logs their arrival.
-    HWND slider = GetDlgItem(window, kelt::id::FishLevelSlider);
-    std::vector<double> offsets;
-    for (int i = 0; i < 9; ++i) {
-        const size_t count = sim.ReceivedLines().size();
-        SendMessageW(slider, TBM_SETPOS, TRUE, 200 + i);
-        const double before = Now();
-        SendMessageW(window, WM_VSCROLL, SB_THUMBPOSITION, reinterpret_cast<LPARAM>(slider));
-        const double after = Now();
-        sim.WaitForReceived(count + 1, 5s);
-        double received = 0;
-        for (const SimEvent& event : sim.Events())
-            if (event.event == "rx") received = std::atof(event.raw.c_str() + event.raw.find("\"mono\":") + 7);
-        offsets.push_back(received - (before + after) / 2);
-    }
-    const double offset = Median(offsets);
+    const double offset = SimClockOffset(panel);
 
     std::vector<std::pair<std::wstring, double>> changes;
     std::wstring shown = kelt::test::ItemText(window, kelt::id::MeasFreqBox);
@@ -180,8 +246,7 @@ void LatencyFigures(int lines) {
     std::vector<std::pair<std::string, double>> sent;
     for (const SimEvent& event : sim.Events())
         if (event.event == "tx")
-            sent.emplace_back(event.line.substr(0, event.line.find(',')),
-                              std::atof(event.raw.c_str() + event.raw.find("\"mono\":") + 7));
+            sent.emplace_back(event.line.substr(0, event.line.find(',')), MonoOf(event));
     std::vector<double> latencies;
     for (const auto& [text, at] : changes) {
         const std::string field(text.begin(), text.end());
@@ -219,14 +284,25 @@ void LoadFigures(int streamMinutes) {
 
 }  // namespace
 
-// "upload" alone gives only the upload's figures.
+void DisplayFiguresAtEveryRate(const std::wstring& program) {
+    for (const wchar_t* rate : {L"4", L"10", L"15", L"20", L"max"}) DisplayFigures(program, rate, 10);
+}
+
+// "upload" alone gives only the upload's figures; "display [keltpanel.exe]"
+// only the display's, of this build's panel or of the one named.
 int main(int argc, char** argv) {
     std::printf("| figure | value |\n|---|---|\n");
+    if (argc > 1 && std::string(argv[1]) == "display") {
+        const std::string program = argc > 2 ? argv[2] : "";
+        DisplayFiguresAtEveryRate(std::wstring(program.begin(), program.end()));
+        return 0;
+    }
     UploadFigures(10);
     if (argc > 1 && std::string(argv[1]) == "upload") return 0;
     ReactionFigures(10000);
     DragFigures(500);
     LatencyFigures(200);
+    DisplayFiguresAtEveryRate(L"");
     const char* minutes = std::getenv("KELT_BENCH_STREAM_MINUTES");
     LoadFigures(minutes != nullptr ? std::max(2, std::atoi(minutes)) : 2);
     return 0;

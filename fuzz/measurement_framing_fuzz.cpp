@@ -19,8 +19,6 @@
 
 namespace {
 
-using kelt::kLargestFramedRead;
-
 void Check(bool holds, const char* what) {
     if (holds) return;
     std::fprintf(stderr, "measurement framing: %s\n", what);
@@ -32,18 +30,20 @@ struct LiteralFraming {
     std::string buffer;
     std::string line;
 
-    void Feed(std::string_view bytes) {
+    // True when the read completed a line.
+    bool Feed(std::string_view bytes) {
         buffer += bytes;
-        if (bytes.size() > kLargestFramedRead) return;
+        bool took = false;
         for (std::size_t cr = buffer.find('\r'); cr != std::string::npos; cr = buffer.find('\r')) {
             line = buffer.substr(0, buffer.find('\n'));
             buffer.erase(0, cr + 1);
+            took = true;
         }
+        return took;
     }
 };
 
-void CheckAfterRead(const kelt::MeasurementFramer& framer, const LiteralFraming& literal, std::size_t longestRun,
-                    bool framed) {
+void CheckAfterRead(const kelt::MeasurementFramer& framer, const LiteralFraming& literal, std::size_t longestRun) {
     const std::string& line = framer.currentLine();
     const std::string& kept = framer.receiveBuffer();
     Check(line.find('\n') == std::string::npos, "a line holds an LF");
@@ -51,7 +51,7 @@ void CheckAfterRead(const kelt::MeasurementFramer& framer, const LiteralFraming&
     Check(kept.find('\r') == kept.rfind('\r'), "the buffer holds more than one CR");
     // Lines shorter than the longest run never notice what was dropped.
     if (literal.line.size() < longestRun) Check(line == literal.line, "a short line differs");
-    if (framed && literal.buffer.size() <= longestRun) Check(kept == literal.buffer, "the unframed rest differs");
+    if (literal.buffer.size() <= longestRun) Check(kept == literal.buffer, "the unframed rest differs");
     // With nothing dropped for length, only lines that can no longer count are gone.
     if (longestRun == kelt::kLongestRun) Check(literal.buffer.ends_with(kept), "kept bytes are not the newest");
     if (!kelt::IsMeasurementLine(line)) return;
@@ -76,9 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t turn = 0; !wire.empty(); ++turn) {
         const std::string_view read = wire.substr(0, readSizes[turn % readSizes.size()]);
         wire.remove_prefix(read.size());
-        framer.Feed(read);
-        literal.Feed(read);
-        CheckAfterRead(framer, literal, longestRun, read.size() <= kLargestFramedRead);
+        Check(framer.Feed(read) == literal.Feed(read), "the read's new line is told wrongly");
+        CheckAfterRead(framer, literal, longestRun);
     }
     return 0;
 }

@@ -19,8 +19,7 @@ constexpr std::size_t kLevelChars = 5;
 
 }  // namespace
 
-void MeasurementFramer::Feed(std::string_view bytes) {
-    const bool framesLines = bytes.size() <= kLargestFramedRead;
+bool MeasurementFramer::Feed(std::string_view bytes) {
     for (;;) {
         const std::size_t cr = bytes.find(kCr);
         AppendToRun(bytes.substr(0, cr));
@@ -28,7 +27,9 @@ void MeasurementFramer::Feed(std::string_view bytes) {
         EndRun();
         bytes.remove_prefix(cr + 1);
     }
-    if (framesLines && pendingCr_ != std::string::npos) TakeLine();
+    if (pendingCr_ == std::string::npos) return false;
+    TakeLine();
+    return true;
 }
 
 void MeasurementFramer::AppendToRun(std::string_view bytes) {

@@ -14,9 +14,6 @@
 
 namespace kelt {
 
-// A read larger than this frames nothing: its bytes wait for a later, small
-// read. Reads are that large only when the reader fell behind the line.
-inline constexpr std::size_t kLargestFramedRead = 64;
 // The most bytes kept of one stretch of the line without a CR.
 inline constexpr std::size_t kLongestRun = 64 * 1024;
 
@@ -24,11 +21,13 @@ class MeasurementFramer {
 public:
     explicit MeasurementFramer(std::size_t longestRun = kLongestRun) : longestRun_(longestRun) {}
 
-    // Takes the bytes of one read. When the read was small and the buffered
-    // bytes hold a CR, currentLine becomes the last line they complete: the
-    // text from where that line starts up to the first LF after it (or to the
-    // end of the buffer when no LF follows), and everything up to its CR
-    // leaves the buffer.
+    // Takes the bytes of one read, whatever its size. When the buffered bytes
+    // hold a CR, currentLine becomes the last line they complete: the text
+    // from where that line starts up to the first LF after it (or to the end
+    // of the buffer when no LF follows), and everything up to its CR leaves
+    // the buffer. True when the read completed a line, so that a line is
+    // examined once, in the read that completed it: a reader that falls
+    // behind the instrument catches up with its newest line at once.
     //
     // Only the last complete line can ever be shown, so earlier ones are
     // dropped as soon as a later CR arrives, and a stretch without a CR keeps
@@ -37,7 +36,7 @@ public:
     // holds more than two such stretches and a CR. The work of a call follows
     // the bytes it was given and the line it takes out; every buffered byte
     // is moved at most once in its life.
-    void Feed(std::string_view bytesOfOneRead);
+    bool Feed(std::string_view bytesOfOneRead);
 
     // The last line taken out; it stays from one read to the next.
     const std::string& currentLine() const { return currentLine_; }

@@ -8,8 +8,8 @@ int MeasurementLoop(const std::atomic<bool>& readerStop, const std::atomic<bool>
                     LinePort& port, MeasurementSink& sink, Sleeper& sleeper) {
     MeasurementFramer framer;
     PollLine(readerStop, linkBusy, port, sleeper, AfterRead::Yield, [&](std::string_view bytes) {
-        framer.Feed(bytes);
-        if (IsMeasurementLine(framer.currentLine())) sink.Deliver(SplitMeasurement(framer.currentLine()));
+        if (framer.Feed(bytes) && IsMeasurementLine(framer.currentLine()))
+            sink.Deliver(SplitMeasurement(framer.currentLine()));
     });
     return 1;
 }

@@ -19,8 +19,9 @@ struct MeasurementSink {
 
 // Polls until readerStop is raised, then returns 1. An idle port is asked
 // again every 100 ms; while bytes keep coming the loop only yields between
-// reads. After every read, the current line is examined again even when the
-// read completed no new line, so the last measurement is shown once more.
+// reads. Every read is framed, however large: of the lines it completes only
+// the last is examined, and a read that completes none shows nothing again,
+// so each line the instrument sends is examined at most once.
 int MeasurementLoop(const std::atomic<bool>& readerStop, const std::atomic<bool>& linkBusy,
                     LinePort& port, MeasurementSink& sink, Sleeper& sleeper);
 

@@ -35,6 +35,12 @@ private:
 // would move the echo by itself.
 std::string DepthStepsText(std::int32_t steps) { return MaskedNumberText(StepsToDepth(steps), kDepthMask); }
 
+// After an upload the instrument's next lines echo its bottom echo into the
+// two boxes. Once the user sets the bottom echo those lines are older than
+// the user's value (generated before the move reached the instrument), so
+// they must leave the boxes alone: Quit saves the boxes.
+void EndBottomEchoCountdown(PanelState& state) { state.readerCountdown = 0; }
+
 // The fish echo is never deeper than the bottom echo; it moves up first.
 void PullFishUpToBottom(PanelState& state, PanelView& view, Link& link) {
     if (state.fishDepthSteps <= state.bottomDepthSteps) return;
@@ -46,6 +52,7 @@ void PullFishUpToBottom(PanelState& state, PanelView& view, Link& link) {
 
 void BottomDepthSliderMoved(PanelState& state, PanelView& view, Link& link, int p) {
     LinkBusy busy(state);
+    EndBottomEchoCountdown(state);
     state.bottomDepthSteps = p;
     PullFishUpToBottom(state, view, link);
     view.SetText(id::BottomDepthEdit, DepthStepsText(p));
@@ -148,6 +155,7 @@ void WidthEntered(PanelState& state, PanelView& view, Link& link, const std::str
 
 void BottomDepthEntered(PanelState& state, PanelView& view, Link& link, const std::string& t) {
     LinkBusy busy(state);
+    EndBottomEchoCountdown(state);
     state.bottomDepthSteps = RoundHalfEven(10 * TypedDepth(t));
     PullFishUpToBottom(state, view, link);
     view.SetSliderPos(id::BottomDepthSlider, state.bottomDepthSteps);
@@ -168,6 +176,7 @@ void CommitFocusedBox(PanelState& state, PanelView& view, Link& link) {
         case id::WidthSetEdit: return WidthEntered(state, view, link, view.GetText(focused));
         case id::BottomDepthEdit: return BottomDepthEntered(state, view, link, view.GetText(focused));
         case id::BottomLevelEdit:
+            EndBottomEchoCountdown(state);
             return LevelEntered(state, view, link, view.GetText(focused), id::BottomLevelSlider,
                                 id::BottomLevelEdit, command::BottomLevel);
         default: return;  // a button, a slider or nothing: Enter does nothing
@@ -187,6 +196,7 @@ void OnSliderMoved(PanelState& state, PanelView& view, Link& link, int sliderId,
         case id::WidthSlider: return WidthSliderMoved(state, view, link, p);
         case id::BottomDepthSlider: return BottomDepthSliderMoved(state, view, link, p);
         case id::BottomLevelSlider:
+            EndBottomEchoCountdown(state);
             return LevelSliderMoved(state, view, link, id::BottomLevelEdit, command::BottomLevel, p);
         case id::FishDepthSlider: return FishDepthSliderMoved(state, view, link, p);
         case id::FishLevelSlider:

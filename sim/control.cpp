@@ -75,6 +75,7 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args, PortKind k
         if (name == "--help" || name == "-h") flag(o.help);
         else if (pty && name == "--print-pty") flag(o.printPty);
         else if (name == "--jitter") flag(o.jitter);
+        else if (name == "--numbered") flag(o.numbered);
         else if (name == "--log-tx") flag(o.logTx);
         else if (name == "--no-cr") flag(o.noCr);
         else if (name == "--stall") flag(o.stall);
@@ -133,6 +134,8 @@ std::string usage(std::string_view program, PortKind kind) {
          "  --sounder-period MS   sounder pulse period (default 250)\n"
          "  --sounder-volts VPP   sounder amplitude, volts peak to peak (default 12.5)\n"
          "  --jitter              small reproducible wander of the measured pulse\n"
+         "  --numbered            the period field counts the lines sent (1.0, 2.0, ...),\n"
+         "                        to tell from outside which line a display shows\n"
          "  --log FILE            JSON-lines event log (default standard error)\n"
          "  --log-tx              also log every line sent\n"
          "  --control FILE        run-time commands, one per line, read as appended\n"

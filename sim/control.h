@@ -26,6 +26,7 @@ struct Options {
     double rate = 2.0;
     Pulse sounder;
     bool jitter = false;
+    bool numbered = false;  // the period field counts the lines sent: 1.0, 2.0, ...
     std::string logPath;  // empty: standard error
     bool logTx = false;
     std::string controlPath;

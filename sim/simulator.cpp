@@ -22,7 +22,10 @@ Simulator::Simulator(Options options, Port& port, const Logger& log)
       pendingBurst_(opt_.burst), pendingGarbage_(opt_.garbageSeconds) {}
 
 std::string Simulator::nextLine() {
-    return measurementLine(pulses_.next(), state_) + std::string(opt_.noCr ? kLineEndNoCr : kLineEnd);
+    Pulse pulse = pulses_.next();
+    ++linesMade_;
+    if (opt_.numbered) pulse.periodMs = static_cast<double>(linesMade_);
+    return measurementLine(pulse, state_) + std::string(opt_.noCr ? kLineEndNoCr : kLineEnd);
 }
 
 bool Simulator::openDevice(std::string_view event) {

@@ -78,6 +78,7 @@ private:
     double now_ = monoNow();
     double nextByteAt_ = 0;
     double nextLineAt_ = 0;
+    long linesMade_ = 0;
     double nextControlAt_ = 0;
     double nextSettingsAt_ = 0;
     double garbageUntil_ = 0;

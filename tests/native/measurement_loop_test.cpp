@@ -14,6 +14,7 @@
 #include "fakes.h"
 #include "link/measurement_loop.h"
 #include "panel/measurements.h"
+#include "panel/reactions.h"
 #include "panel/control_ids.h"
 
 namespace kelt {
@@ -52,12 +53,16 @@ struct ScriptedReader : LinePort, MeasurementSink, Sleeper {
     int Run() { return MeasurementLoop(stop, busy, *this, *this, *this); }
 };
 
-TEST(MeasurementLoop, EveryReadShowsTheCurrentLineAgainAndIdlePollsWait100Ms) {
+// A line is shown once, by the read that completes it, however large that
+// read is; a read that completes no line shows nothing again.
+TEST(MeasurementLoop, EachLineIsShownOnceAndIdlePollsWait100Ms) {
     ScriptedReader reader;
-    reader.reads = {"11111,a\n\r", "", "22222,", "b\n\r", "9.8,1\n\r", "33333,"};
+    std::string backlog;
+    for (int i = 0; i < 100; ++i) backlog += "44444," + std::to_string(i) + "\n\r";
+    reader.reads = {"11111,a\n\r", "", "22222,", "b\n\r", "9.8,1\n\r", "33333,", backlog + "55555,"};
     EXPECT_EQ(reader.Run(), 1);
-    EXPECT_EQ(reader.shown, (Texts{"11111", "11111", "22222"}));
-    EXPECT_EQ(reader.sleeps, (std::vector<int>{0, 100, 0, 0, 0, 0, 100}));
+    EXPECT_EQ(reader.shown, (Texts{"11111", "22222", "44444"}));
+    EXPECT_EQ(reader.sleeps, (std::vector<int>{0, 100, 0, 0, 0, 0, 0, 100}));
 }
 
 TEST(MeasurementLoop, LeavesTheLineToTheWriterAndEndsOnStop) {
@@ -108,6 +113,26 @@ TEST(ApplyMeasurement, BottomEchoReachesItsBoxesForTheCountdownOfLines) {
     ApplyMeasurement(state, view, SplitMeasurement("50.00,1,2,3,4,5,8,48"));
     EXPECT_EQ(view.texts[id::BottomDepthEdit], "8");
     EXPECT_EQ(state.readerCountdown, -1);
+
+    // The user sets the bottom echo during a countdown (slider or Enter, depth
+    // or level): lines made before the move reached the instrument must not
+    // put the old values back.
+    test::RecordingLink link;
+    const auto userSets = [&](const char* what) {
+        if (what == std::string("depth slider")) OnSliderMoved(state, view, link, id::BottomDepthSlider, 450);
+        if (what == std::string("level slider")) OnSliderMoved(state, view, link, id::BottomLevelSlider, 143);
+        view.focused = what == std::string("depth box") ? id::BottomDepthEdit : id::BottomLevelEdit;
+        view.texts[view.focused] = view.focused == id::BottomDepthEdit ? "45" : "1";
+        if (what == std::string("depth box") || what == std::string("level box")) OnEnterKey(state, view, link, 0);
+    };
+    for (const char* what : {"depth slider", "level slider", "depth box", "level box"}) {
+        state.readerCountdown = 5;
+        ApplyMeasurement(state, view, SplitMeasurement("50.00,1,2,3,4,5,30.0,50.00"));
+        userSets(what);
+        const Texts set{view.texts[id::BottomDepthEdit], view.texts[id::BottomLevelEdit]};
+        ApplyMeasurement(state, view, SplitMeasurement("50.00,1,2,3,4,5,30.0,50.00"));
+        EXPECT_EQ((Texts{view.texts[id::BottomDepthEdit], view.texts[id::BottomLevelEdit]}), set) << what;
+    }
 }
 
 TEST(ApplyMeasurement, AShortLineDuringTheCountdownKeepsTheStoredBottomEcho) {
@@ -151,7 +176,6 @@ TEST(MeasurementLoopThreads, ReaderInstrumentAndWindowThreadShareOnlyFlagsAndQue
     PanelState state;
     test::RecordingView view;
     LiveLine line;
-    std::atomic<bool> allShown{false};
     int result = 0;
     std::thread reader([&] { result = MeasurementLoop(state.shared->readerStop, state.shared->linkBusy, line, line, line); });
     std::thread instrument([&] {
@@ -161,7 +185,6 @@ TEST(MeasurementLoopThreads, ReaderInstrumentAndWindowThreadShareOnlyFlagsAndQue
             std::this_thread::sleep_for(50us);
             line.Arrive(message.substr(9));
         }
-        while (!allShown) line.Arrive("\n"), std::this_thread::sleep_for(1ms);  // ends a too-large read
     });
     int last = -1;
     bool inOrder = true;
@@ -175,7 +198,6 @@ TEST(MeasurementLoopThreads, ReaderInstrumentAndWindowThreadShareOnlyFlagsAndQue
         }
         std::this_thread::sleep_for(200us);
     }
-    allShown = true;
     instrument.join();
     state.shared->readerStop = true;
     reader.join();

@@ -12,12 +12,12 @@ ParsedOptions parse(std::vector<std::string_view> args) { return parseOptions(ar
 TEST(SimOptions, EveryOptionInBothSpellings) {
     const ParsedOptions p = parse({"--link", "prefix/dosdevices/com15", "--print-pty", "--rate=0", "--sounder-freq", "38.5",
                                    "--sounder-width", "120", "--sounder-period=100", "--sounder-volts", "3",
-                                   "--jitter", "--log", "l.jsonl", "--log-tx", "--control", "c.txt", "--no-cr",
+                                   "--jitter", "--numbered", "--log", "l.jsonl", "--log-tx", "--control", "c.txt", "--no-cr",
                                    "--stall", "--burst", "20", "--garbage", "1.5"});
     ASSERT_EQ(p.error, "");
     const Options& o = p.options;
     EXPECT_EQ(o.linkPath, "prefix/dosdevices/com15");
-    EXPECT_TRUE(o.printPty && o.jitter && o.logTx && o.noCr && o.stall);
+    EXPECT_TRUE(o.printPty && o.jitter && o.numbered && o.logTx && o.noCr && o.stall);
     EXPECT_EQ(o.rate, 0.0);
     EXPECT_EQ(o.sounder.freqKHz, 38.5);
     EXPECT_EQ(o.sounder.widthUs, 120.0);

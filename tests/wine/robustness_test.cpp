@@ -174,8 +174,8 @@ TEST(Endurance, NoiseWithoutCrKeepsThePanelsMemoryBoundedAndGoodLinesComeBack) {
     const double cpuBefore = test::UnixCpuSeconds(program);
     const auto began = std::chrono::steady_clock::now();
     ASSERT_TRUE(panel.sim.Control("flood " + std::to_string(bytes)));
-    // Measurement lines queue behind the noise. A read of more than 64
-    // bytes frames nothing, so lines show again once reads are small.
+    // Measurement lines queue behind the noise and show as soon as the
+    // reader has taken the noise in front of them.
     ASSERT_TRUE(panel.sim.Control("rate 5"));
     test::ProcessUsage peak = start;
     const std::wstring lastGoodLine(L"50.00");
