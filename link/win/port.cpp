@@ -10,28 +10,53 @@
 
 namespace kelt {
 
+namespace {
+
+// The device opened read/write, unshared, existing only, and checked to be
+// a character device; nothing about the line is changed. Null when it does
+// not open, and then `reason` says why.
+platform::UniqueHandle OpenDevice(const std::wstring& name, bool inheritable, std::wstring& reason) {
+    if (name.empty()) {
+        reason = L"the port text names no device";
+        return {};
+    }
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE raw = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, inheritable ? &inherit : nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) {
+        reason = platform::ErrorText(GetLastError());
+        return {};
+    }
+    platform::UniqueHandle device(raw);
+    // A name can lead past the device names to a file, which is no line.
+    if (const DWORD type = GetFileType(raw); type != FILE_TYPE_CHAR) {
+        reason = L"not a character device (file type " + std::to_wstring(type) + L")";
+        return {};
+    }
+    return device;
+}
+
+}  // namespace
+
+bool DeviceOpens(const std::string& deviceName, const PortOptions& options) {
+    std::wstring reason;
+    return OpenDevice(platform::AnsiToWide(deviceName), options.inheritable, reason) != nullptr;
+}
+
 bool Port::Open(const std::string& deviceName, const PortOptions& options) {
     const std::wstring name = platform::AnsiToWide(deviceName);
     std::lock_guard lock(mutex_);
     port_.reset();
-    const auto fail = [&](std::wstring reason) {
+    std::wstring reason;
+    platform::UniqueHandle port = OpenDevice(name, options.inheritable, reason);
+    if (!port) {
         lastFailure_ = L"\"" + name + L"\" did not open: " + reason;
         platform::DebugLine(lastFailure_);
         return false;
-    };
-    if (name.empty()) return fail(L"the port text names no device");
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE raw = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                             options.inheritable ? &inheritable : nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) return fail(platform::ErrorText(GetLastError()));
-    platform::UniqueHandle port(raw);
-    // A name can lead past the device names to a file, which is no line.
-    if (const DWORD type = GetFileType(raw); type != FILE_TYPE_CHAR)
-        return fail(L"not a character device (file type " + std::to_wstring(type) + L")");
-    SetLine9600_8N1(raw);
-    SetQueueSizes(raw, options.outputQueue, options.inputQueue);
-    LimitWriteTime(raw, kWriteTimeoutConstantMs, kWriteTimeoutPerByteMs);
+    }
+    SetLine9600_8N1(port.get());
+    SetQueueSizes(port.get(), options.outputQueue, options.inputQueue);
+    LimitWriteTime(port.get(), kWriteTimeoutConstantMs, kWriteTimeoutPerByteMs);
     port_ = std::move(port);
     lastFailure_.clear();
     return true;

@@ -29,6 +29,11 @@ inline constexpr PortOptions kPanelPortOptions{4096, 4096, true};
 // The largest queues the driver will give.
 inline constexpr PortOptions kTerminalPortOptions{0xFFFFFFFF, 0xFFFFFFFF, false};
 
+// Opens the device as Port::Open does and closes it again, changing
+// nothing on it: a probe that leaves another program's device (a GPS on
+// COM1, another instrument) at its own line settings.
+bool DeviceOpens(const std::string& deviceName, const PortOptions& options);
+
 class Port : public LinePort {
 public:
     // Opens the device read/write, unshared, existing only; anything but a

@@ -13,10 +13,7 @@ int OpenPort(PanelState& state, Port& port) {
     return 1;
 }
 
-bool PortOpens(int number) {
-    Port probe;
-    return probe.Open(PortDeviceName(std::to_string(number)), kPanelPortOptions);
-}
+bool PortOpens(int number) { return DeviceOpens(PortDeviceName(std::to_string(number)), kPanelPortOptions); }
 
 void ClosePort(Port& port) { port.DrainAndClose(); }
 

@@ -12,7 +12,8 @@ namespace kelt {
 // not, and portOpen keeps its value.
 int OpenPort(PanelState& state, Port& port);
 
-// Can this port be opened now? Opened and closed again at once.
+// Can this port be opened now? Opened and closed again at once, its line
+// settings left as they are.
 bool PortOpens(int number);
 
 // Waits 1000 ms, discards what is waiting and closes the port.

@@ -46,10 +46,12 @@ bool ListOpenablePorts(HWND combo) {
     return true;
 }
 
-// After the menu command every port is offered, the one in use selected.
+// After the menu command every port is offered, the one the settings name
+// selected. The port in use is closed while the dialog is up; its text stays
+// as it was when the menu command came, so that CANCEL can go back to it
+// even after a choice that did not open.
 void ListAllPorts(HWND combo, PanelState& state, Port& port) {
     port.Close();
-    state.portInUseText = state.commPortText;
     for (int number = kFirstPort; number <= kLastPort; ++number) AddPort(combo, number);
     const std::wstring current = platform::AnsiToWide("COM" + state.commPortText);
     const LRESULT index =

@@ -77,13 +77,34 @@ TEST(PanelUpload, DefaultSettingsGoOutPacedAndTheControlsFollow) {
     EXPECT_FALSE(test::FileExists(panel.SettingsPath())) << "the close box saves nothing";
 }
 
+// Another program's device at its own speed, as a GPS on COM1 would be.
+bool SetSpeed(const wchar_t* device, DWORD baud) {
+    HANDLE port = CreateFileW(device, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (port == INVALID_HANDLE_VALUE) return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    const bool set = GetCommState(port, &dcb) && (dcb.BaudRate = baud, SetCommState(port, &dcb));
+    CloseHandle(port);
+    return set;
+}
+
+bool AtSpeed(const test::SimEvent& event, int baud) {
+    return event.event == "termios" && event.raw.find("\"baud\":" + std::to_string(baud) + ",") != std::string::npos;
+}
+
 TEST(PortSelection, StartUpListsOnlyOpenablePortsAsTextAndOpensTheChoice) {
     test::Simulator com1(1, L"--rate 0"), com3(3, L"--rate 0");
     PanelUnderTest panel(test::PanelSetup{.folder = test::FreshFolder(L"port-startup"), .port = 12});
     ASSERT_TRUE(com1.ready() && com3.ready() && panel.sim.ready());
+    ASSERT_TRUE(SetSpeed(L"\\\\.\\COM1", 4800));
+    ASSERT_TRUE(com1.WaitForEventWhere([](const test::SimEvent& e) { return AtSpeed(e, 4800); }, 5s));
     ASSERT_TRUE(panel.Launch());
     HWND dialog = panel.WaitForDialog(kPortDialogCaption, 30s);
     ASSERT_NE(dialog, nullptr);
+    // The probe only opened COM1 and closed it: the device looks at its line
+    // settings every 0.2 s and would have seen 9600.
+    EXPECT_FALSE(com1.WaitForEventWhere([](const test::SimEvent& e) { return AtSpeed(e, 9600); }, 1s))
+        << "listing COM1 changed its speed";
     EXPECT_EQ(test::WaitForWindow(panel.pid(), kPanelCaption, 0ms), nullptr)
         << "the panel stays hidden while the first port is chosen";
     HWND combo = GetDlgItem(dialog, id::PortListCombo);
@@ -148,9 +169,10 @@ TEST(PortSelection, CommPortMenuAlwaysAsksAndCancelRestoresThePort) {
     EXPECT_EQ(panel.Close(), 0u);
 }
 
-// "7" (not "COM7") gives an empty port text, which never opens; the dialog
-// comes back holding it as the port in use. CANCEL must end the selection
-// all the same, with the instrument there or gone.
+// "7" (not "COM7") gives an empty port text, which never opens, and the
+// dialog comes back. CANCEL ends the selection and reopens the port that was
+// in use before the menu command (if the instrument is there), and Quit
+// saves that port, not the failed choice.
 void CancelAfterABadChoice(bool instrumentGone) {
     PanelUnderTest panel(instrumentGone ? L"port-trap-gone" : L"port-trap");
     ASSERT_TRUE(panel.Start());
@@ -167,27 +189,34 @@ void CancelAfterABadChoice(bool instrumentGone) {
     EXPECT_EQ(test::ExistingWindow(panel.pid(), kPortDialogCaption), nullptr)
         << "CANCEL ends the selection";
 
-    ASSERT_TRUE(panel.MoveSlider(id::BottomLevelSlider, 100));  // no port: the write fails silently
+    ASSERT_TRUE(panel.MoveSlider(id::BottomLevelSlider, 100));
+    Lines expected = kDefaultUpload;
     if (instrumentGone) {
+        // COM15 could not be reopened: that write failed silently. Once the
+        // instrument is back, the dialog offers COM15 as the port in use.
         ASSERT_TRUE(panel.sim.Control("vanish 0"));
         ASSERT_TRUE(panel.sim.WaitForEvent("return"));
+        panel.Menu(id::MenuCommPort);
+        HWND dialog = panel.WaitForDialog(kPortDialogCaption, 10s);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(test::WindowText(GetDlgItem(dialog, id::PortListCombo)), L"COM15");
+        ASSERT_TRUE(panel.AnswerPortDialog(nullptr, id::PortOkButton));
+        ASSERT_TRUE(panel.MoveSlider(id::BottomLevelSlider, 200));
+        expected.push_back("l200");
+    } else {
+        expected.push_back("l100");
     }
-    panel.Menu(id::MenuCommPort);
-    ASSERT_TRUE(panel.AnswerPortDialog(L"COM15", id::PortOkButton));
-    EXPECT_EQ(test::ExistingWindow(panel.pid(), kPortDialogCaption), nullptr);
-    ASSERT_TRUE(panel.MoveSlider(id::BottomLevelSlider, 200));
-    Lines expected = kDefaultUpload;
-    expected.push_back("l200");
     EXPECT_EQ(panel.sim.WaitForReceived(expected.size(), 5s), expected)
-        << "nothing went out without a port; the chosen port works again";
+        << "CANCEL reopened COM15, the port in use before the menu command";
     EXPECT_EQ(panel.Quit(), 0u);
+    EXPECT_NE(panel.SavedSettings().find("\r\nCommport = 15\r\n"), std::string::npos) << panel.SavedSettings();
 }
 
-TEST(PortSelection, CancelAfterABadChoiceEndsTheSelectionAndThePanelGoesOn) {
+TEST(PortSelection, CancelAfterABadChoiceKeepsThePortInUse) {
     CancelAfterABadChoice(false);
 }
 
-TEST(PortSelection, CancelAfterABadChoiceEndsTheSelectionWithTheInstrumentGone) {
+TEST(PortSelection, CancelAfterABadChoiceKeepsThePortInUseWithTheInstrumentGone) {
     CancelAfterABadChoice(true);
 }
 
