@@ -28,6 +28,8 @@ std::int32_t TypedFrequencyKhz(std::string_view text) {
     return std::clamp(RoundHalfEven(ParseNumber(text)), 0, kFreqMaxKhz);
 }
 
+std::string KilohertzText(std::int32_t khz) { return MaskedNumberText(khz, "0.00"); }
+
 std::int32_t TypedWidth(std::string_view text) {
     return std::clamp(RoundHalfEven(ParseNumber(text)), kWidthMin, kWidthMax);
 }

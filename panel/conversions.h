@@ -40,6 +40,10 @@ double StepsToDepth(std::int32_t steps);
 // Depth limited to kDepthMin..kDepthMax first.
 std::int32_t DepthToSteps(double depth);
 
+// Whole kilohertz as the frequency box shows what the instrument was sent:
+// 38 -> '38.00'.
+std::string KilohertzText(std::int32_t khz);
+
 // Values typed into the edit boxes, read and limited as the panel uses them.
 std::int32_t TypedFrequencyKhz(std::string_view text);  // whole kHz, 0..1000
 std::int32_t TypedWidth(std::string_view text);         // µs, 10..10000

@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::string_view kDepthMask = "###.0";
 constexpr std::string_view kLevelMask = "0.###";
-constexpr std::string_view kTypedFreqMask = "0.00";
 constexpr int kRefreshPauseMs = 100;
 
 // The reader leaves the port alone from before the first control change
@@ -140,7 +139,7 @@ void FreqEntered(PanelState& state, PanelView& view, Link& link, const std::stri
     LinkBusy busy(state);
     const std::int32_t enteredFreq = TypedFrequencyKhz(t);
     view.SetSliderPos(id::FreqSlider, 10 * enteredFreq);
-    view.SetText(id::FreqSetEdit, MaskedNumberText(enteredFreq, kTypedFreqMask));
+    view.SetText(id::FreqSetEdit, KilohertzText(enteredFreq));
     SendCommand(link, command::Frequency, 10 * enteredFreq);
 }
 

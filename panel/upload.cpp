@@ -106,15 +106,20 @@ void ApplyFrequency(PanelState& state, PanelView& view, Link& link) {
     view.SetCheck(id::AutoFreqCheck, automatic);
     view.Enable(id::FreqSetEdit, !automatic);
     view.Enable(id::FreqSlider, !automatic);
-    // Shown in both cases: Quit saves this box, and the stored manual
-    // frequency must survive a session in which the instrument never spoke.
+    // Shown while Auto is ticked too: Quit saves this box, and the stored
+    // manual frequency must survive a session in which the instrument never
+    // spoke.
     view.SetText(id::FreqSetEdit, state.freqText);
     if (automatic) {
         SendCommand(link, command::AutoFrequency);
         link.Pause(kAutoPauseMs);
         return;
     }
+    // The instrument gets whole kilohertz; the box says which, as it does
+    // for a typed frequency, so that what it shows (and Quit saves) is
+    // what the instrument has.
     const std::int32_t khz = Limit(Steps(state.freqText), 2, kFreqMaxKhz);
+    view.SetText(id::FreqSetEdit, KilohertzText(khz));
     view.SetSliderPos(id::FreqSlider, 10 * khz);
     SendCommand(link, command::Frequency, 10 * khz);
     link.Pause(kValuePauseMs);

@@ -266,18 +266,24 @@ TEST(SendAllSettings, FishEchoOnSendsOffThenOnPulsesWithOnLimitedOnly) {
     EXPECT_TRUE(upload.view.enabled[id::OffPulsesSlider]);
 }
 
+// The box shows the whole kilohertz that went out, as a typed frequency is
+// shown: a stored " 38.5" (set with the slider) must not stand beside f380.
 TEST(SendAllSettings, ManualFrequencyInWholeKilohertzAndWidthUnlimited) {
-    const std::pair<const char*, const char*> freqs[] = {
-        {"12.5", "f120"}, {"5000", "f10000"}, {"", "f20"}, {"38.5", "f380"}};
-    for (const auto& [text, expected] : freqs) {
+    const struct {
+        const char* text;
+        const char* sent;
+        const char* shown;
+    } freqs[] = {{"12.5", "f120", "12.00"}, {"5000", "f10000", "1000.00"}, {"", "f20", "2.00"},
+                 {" 38.5", "f380", "38.00"}, {" .5", "f20", "2.00"}};
+    for (const auto& [text, sent, shown] : freqs) {
         PanelState state;
-    Defaults(state);
+        Defaults(state);
         state.autoFreqFlagText = "0";
         state.freqText = text;
         Upload upload;
         const Lines lines = upload.Run(state);
-        EXPECT_EQ(lines.at(7), expected) << text;
-        EXPECT_EQ(upload.view.texts[id::FreqSetEdit], text);
+        EXPECT_EQ(lines.at(7), sent) << text;
+        EXPECT_EQ(upload.view.texts[id::FreqSetEdit], shown) << text;
         EXPECT_TRUE(upload.view.enabled[id::FreqSlider]);
         EXPECT_EQ(upload.link.sent.at(8).atMs - upload.link.sent.at(7).atMs, 100);
     }

@@ -82,7 +82,7 @@ TEST(SettingsFile, StoredSettingsDriveTheUploadAndTheCloseBoxKeepsTheFile) {
     WriteFileBytes(panel.SettingsPath(), kStoredFile);
     ASSERT_TRUE(panel.Start(kStoredUpload.size()));
     EXPECT_EQ(panel.sim.ReceivedLines(), kStoredUpload);
-    EXPECT_EQ(panel.Text(id::FreqSetEdit), L"38.5");
+    EXPECT_EQ(panel.Text(id::FreqSetEdit), L"38.00") << "the whole kHz that went out";
     EXPECT_TRUE(test::IsChecked(panel.window, id::MetersOption));
     EXPECT_EQ(panel.Text(id::BottomDepthLabel), L"Depth Mtrs");
     EXPECT_EQ(panel.Close(), 0u);
