@@ -5,16 +5,27 @@
 #include "panel/settings_save.h"
 #include "panel/upload.h"
 #include "settings/settings_file.h"
+#include "platform/win/text.h"
 #include "settings/win/settings_files.h"
 
 namespace kelt {
 
+namespace {
+
+// The file is the one the name leads to; the file itself keeps the name as
+// 8-bit text.
+void StoreSettings(PanelState& state, PanelView& view, const std::wstring& name) {
+    StoreFile(name, SettingsFileToSave(state, view, FileNameText(name)));
+}
+
+}  // namespace
+
 void WriteSettingsFile(PanelState& state, PanelView& view, const std::string& fileName) {
-    StoreFile(fileName, SettingsFileToSave(state, view, fileName));
+    StoreSettings(state, view, platform::AnsiToWide(fileName));
 }
 
 void OpenScriptFile(HWND panel, PanelState& state, PanelView& view, Link& link) {
-    const std::string name = AskForFileName(panel, false);
+    const std::wstring name = AskForFileName(panel, false);
     if (!SettingsFileExists(name)) return;
     // A script held by another program or not ours to read is left alone,
     // like one that is not there: the panel and the instrument keep their
@@ -22,13 +33,13 @@ void OpenScriptFile(HWND panel, PanelState& state, PanelView& view, Link& link) 
     const std::optional<std::string> contents = ReadSettingsData(name);
     if (!contents) return;
     SetDefaultSettings(state);
-    ReadSettingsFile(state, name, *contents);
+    ReadSettingsFile(state, FileNameText(name), *contents);
     SendAllSettings(state, view, link);
 }
 
 void SaveScriptFile(HWND panel, PanelState& state, PanelView& view) {
-    const std::string name = AskForFileName(panel, true);
-    if (!name.empty()) WriteSettingsFile(state, view, name);
+    const std::wstring name = AskForFileName(panel, true);
+    if (!name.empty()) StoreSettings(state, view, name);
 }
 
 }  // namespace kelt

@@ -15,8 +15,9 @@
 namespace kelt {
 namespace {
 
-using platform::AnsiToWide;
 using platform::UniqueHandle;
+using platform::Utf8ToWide;
+using platform::WideToUtf8;
 
 // Another program has the file open without sharing it, or has locked it.
 bool IsBusy(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
@@ -97,7 +98,9 @@ HANDLE OpenTargetForWriting(const std::wstring& target, DWORD disposition) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// The operations of the safe write over the real files.
+// The operations of the safe write over the real files. The names of the
+// temporary and backup files travel through it as UTF-8, which holds any
+// name Windows makes beside any target.
 class FilesBesideTarget : public StoreOperations {
 public:
     explicit FilesBesideTarget(std::wstring target) : target_(std::move(target)) {}
@@ -113,7 +116,7 @@ public:
     }
     void ReleaseTarget() override { held_.reset(); }
     std::string WriteTemporary(const std::string& bytes) override {
-        return platform::WideToAnsi(WriteTemporaryBeside(target_, bytes));
+        return WideToUtf8(WriteTemporaryBeside(target_, bytes));
     }
     std::string UnusedName() override {
         // A fresh name made by Windows, its placeholder file removed again:
@@ -121,18 +124,18 @@ public:
         wchar_t name[MAX_PATH] = {};
         if (GetTempFileNameW(FolderOf(target_).c_str(), L"klb", 0, name) == 0) return {};
         DeleteFileW(name);
-        return platform::WideToAnsi(name);
+        return WideToUtf8(name);
     }
     SwapOutcome Swap(const std::string& replacement, const std::string& backup) override {
-        const std::wstring backupName = AnsiToWide(backup);
-        if (ReplaceFileW(target_.c_str(), AnsiToWide(replacement).c_str(),
+        const std::wstring backupName = Utf8ToWide(backup);
+        if (ReplaceFileW(target_.c_str(), Utf8ToWide(replacement).c_str(),
                          backup.empty() ? nullptr : backupName.c_str(),
                          REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
             return SwapOutcome::Swapped;
         return OutcomeOfFailedReplace(GetLastError(), !backup.empty());
     }
     bool MoveToTarget(const std::string& from) override {
-        return MoveFileExW(AnsiToWide(from).c_str(), target_.c_str(),
+        return MoveFileExW(Utf8ToWide(from).c_str(), target_.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     }
     InPlaceWrite RewriteTarget(const std::string& bytes) override {
@@ -142,7 +145,7 @@ public:
         return WriteInPlace(raw, bytes) ? InPlaceWrite::Written : InPlaceWrite::Failed;
     }
     bool TargetExists() override { return GetFileAttributesW(target_.c_str()) != INVALID_FILE_ATTRIBUTES; }
-    void Remove(const std::string& name) override { DeleteFileW(AnsiToWide(name).c_str()); }
+    void Remove(const std::string& name) override { DeleteFileW(Utf8ToWide(name).c_str()); }
 
 private:
     // Where a failed ReplaceFileW left the files, as Windows documents it.
@@ -165,32 +168,35 @@ private:
 
 }  // namespace
 
-bool SettingsFileExists(const std::string& name) {
-    if (!IsPlainFileName(name)) return false;
+bool SettingsFileExists(const std::wstring& name) {
+    // The wildcards and the drive colon are ASCII, which UTF-8 keeps as it is.
+    if (!IsPlainFileName(WideToUtf8(name))) return false;
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(AnsiToWide(name).c_str(), &found);
+    HANDLE search = FindFirstFileW(name.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     FindClose(search);
     return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::optional<std::string> ReadSettingsData(const std::string& name) {
-    const std::wstring wide = AnsiToWide(name);
+std::optional<std::string> ReadSettingsData(const std::wstring& name) {
     std::optional<std::string> data;
     SteadyRetryClock clock;
-    RetryWhileBusy([&] { return TryReading(wide, data); }, clock);
+    RetryWhileBusy([&] { return TryReading(name, data); }, clock);
     return data;
 }
 
-bool StoreFile(const std::string& name, const std::string& bytes) {
-    FilesBesideTarget files(AnsiToWide(name));
+bool StoreFile(const std::wstring& name, const std::string& bytes) {
+    FilesBesideTarget files(name);
     return StoreSafely(files, bytes);
 }
 
+std::string FileNameText(const std::wstring& name) { return platform::WideToAnsiExact(name); }
+
 void LoadSettingsAtStart(StoredSettings& settings, const std::string& fileName) {
-    const bool exists = SettingsFileExists(fileName);
+    const std::wstring name = platform::AnsiToWide(fileName);
+    const bool exists = SettingsFileExists(name);
     SetDefaultSettings(settings);
-    if (exists) ReadSettingsFile(settings, fileName, ReadSettingsData(fileName));
+    if (exists) ReadSettingsFile(settings, fileName, ReadSettingsData(name));
 }
 
 namespace {
@@ -224,7 +230,7 @@ std::wstring CurrentDirectory() {
 
 }  // namespace
 
-std::string AskForFileName(HWND panel, bool save) {
+std::wstring AskForFileName(HWND panel, bool save) {
     WorkingDirectoryKeeper keepDirectory;
     const std::wstring startFolder = CurrentDirectory();
     std::vector<wchar_t> name(32768, L'\0');
@@ -245,7 +251,7 @@ std::string AskForFileName(HWND panel, bool save) {
                                OFN_ENABLEHOOK | OFN_PATHMUSTEXIST | OFN_CREATEPROMPT | OFN_EXPLORER
                          : OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     const BOOL chosen = save ? GetSaveFileNameW(&options) : GetOpenFileNameW(&options);
-    return chosen ? platform::WideToAnsi(name.data()) : std::string();
+    return chosen ? std::wstring(name.data()) : std::wstring();
 }
 
 WorkingDirectoryKeeper::WorkingDirectoryKeeper() : saved_(CurrentDirectory()) {}

@@ -81,7 +81,7 @@ TEST(BadSettingsFiles, AMultiGigabyteFileIsReadOnlyUpToItsFirst64MiB) {
     ASSERT_TRUE(MakeSparseFile(path, "Bottom_Depth = 42\r\n", 3LL << 30));
 
     auto began = std::chrono::steady_clock::now();
-    const std::optional<std::string> read = ReadSettingsData(std::string(path.begin(), path.end()));
+    const std::optional<std::string> read = ReadSettingsData(path);
     const double readSeconds = SecondsSince(began);
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(read->size(), size_t{64} << 20);

@@ -116,13 +116,23 @@ TEST(ScriptFiles, SaveThenResetThenOpenBringsTheSettingsBackAndUploadsThem) {
     ASSERT_TRUE(panel.MoveSlider(id::BottomDepthSlider, 123));
     ASSERT_EQ(panel.NextLines(2), (Lines{"D123", "d123"})) << "the fish moves up with the bottom, first";
 
-    const std::wstring script = panel.folder + L"\\bench.scp";
+    // A folder and a name the code page cannot hold: the file is the one
+    // chosen, never a look-alike ("bench O.scp"), and the files keep its name
+    // as 8-bit text with '?' for what the code page lacks.
+    const std::wstring scripts = panel.folder + L"\\Skripte \u6C34\u6DF1";
+    ASSERT_TRUE(CreateDirectoryW(scripts.c_str(), nullptr));
+    const std::wstring script = scripts + L"\\bench \u03A9.scp";
+    std::string nameText(static_cast<size_t>(WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, script.c_str(), -1,
+                                                                  nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, script.c_str(), -1, nameText.data(),
+                        static_cast<int>(nameText.size()), nullptr, nullptr);
+    nameText.pop_back();
     panel.Menu(id::MenuSaveFile);
     ASSERT_TRUE(panel.ChooseFile(L"Save File", script));
     // The panel creates the file empty and swaps the content in after: the
     // file is read once it is no longer empty, and until it holds all its
     // lines.
-    const std::string lastLine = "LastFileSaved  = " + std::string(script.begin(), script.end()) + "\r\n";
+    const std::string lastLine = "LastFileSaved  = " + nameText + "\r\n";
     std::string saved;
     ASSERT_TRUE(test::WaitUntil(
         [&] {
@@ -133,6 +143,7 @@ TEST(ScriptFiles, SaveThenResetThenOpenBringsTheSettingsBackAndUploadsThem) {
         20s))
         << saved;
     EXPECT_NE(saved.find("Bottom_Depth = 12.3\r\n"), std::string::npos);
+    EXPECT_EQ(FilesIn(scripts), 1u) << "no other file was written";
 
     panel.Click(id::ResetButton);
     const Lines reset = panel.NextLines(test::kDefaultUpload.size(), 8s);
@@ -189,14 +200,15 @@ TEST(ScriptFiles, AScriptThatCannotBeReadChangesNothingAndSendsNothing) {
 
 // --- The safe write, in this process ----------------------------------------
 
+// In a folder whose name the code page cannot hold, as the temporary and
+// backup files beside the target are too.
 TEST(StoreFile, ReplacesTheWholeContentAndLeavesNoTemporaryFile) {
-    const std::wstring folder = test::FreshFolder(L"store-replace");
+    const std::wstring folder = test::FreshFolder(L"store-replace-\u03A9\u6C34");
     const std::wstring target = folder + L"/a.scp";
     WriteFileBytes(target, std::string(5000, 'x'));
-    const std::string name(target.begin(), target.end());
-    EXPECT_TRUE(StoreFile(name, "short\r\n"));
+    EXPECT_TRUE(StoreFile(target, "short\r\n"));
     EXPECT_EQ(test::ReadFileBytes(target), "short\r\n");
-    EXPECT_TRUE(StoreFile(std::string(name.begin(), name.end() - 5) + "b.scp", "new\r\n"));
+    EXPECT_TRUE(StoreFile(folder + L"/b.scp", "new\r\n"));
     EXPECT_EQ(FilesIn(folder), 2u);
 }
 
@@ -206,7 +218,7 @@ TEST(StoreFile, ATargetHeldByAnotherProgramIsLeftAsItWas) {
     WriteFileBytes(target, "kept\r\n");
     test::FileHold hold(target);
     ASSERT_TRUE(hold.held());
-    EXPECT_FALSE(StoreFile(std::string(target.begin(), target.end()), "lost?\r\n"));
+    EXPECT_FALSE(StoreFile(target, "lost?\r\n"));
     hold.Release();
     EXPECT_EQ(test::ReadFileBytes(target), "kept\r\n");
     EXPECT_EQ(FilesIn(folder), 1u);
@@ -217,7 +229,7 @@ TEST(StoreFile, ATargetHeldByAnotherProgramIsLeftAsItWas) {
 TEST(ReadSettingsData, AFileOthersAreReadingIsReadAtOnceOneHeldUnsharedIsGivenUp) {
     const std::wstring folder = test::FreshFolder(L"read-shared");
     const std::wstring path = folder + L"\\KELT_9R.ini";
-    const std::string name(path.begin(), path.end());
+    const std::wstring& name = path;
     WriteFileBytes(path, "Bottom_Depth = 42\r\n");
     HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
