@@ -92,8 +92,10 @@ void OnCommand(HWND panel, PanelContext& context, int id, int code) {
             OnReset(state, view, link);
             return FocusASettingBox(panel);
         case id::MenuOpenFile:
-            OpenScriptFile(panel, state, view, link);
-            return FocusASettingBox(panel);
+            // Only an upload moves the focus; a cancelled or unreadable
+            // choice leaves it where the user had it.
+            if (OpenScriptFile(panel, state, view, link)) FocusASettingBox(panel);
+            return;
         case id::MenuSaveFile: return SaveScriptFile(panel, state, view);
         default: return;
     }

@@ -24,17 +24,18 @@ void WriteSettingsFile(PanelState& state, PanelView& view, const std::string& fi
     StoreSettings(state, view, platform::AnsiToWide(fileName));
 }
 
-void OpenScriptFile(HWND panel, PanelState& state, PanelView& view, Link& link) {
+bool OpenScriptFile(HWND panel, PanelState& state, PanelView& view, Link& link) {
     const std::wstring name = AskForFileName(panel, false);
-    if (!SettingsFileExists(name)) return;
+    if (!SettingsFileExists(name)) return false;
     // A script held by another program or not ours to read is left alone,
     // like one that is not there: the panel and the instrument keep their
     // settings.
     const std::optional<std::string> contents = ReadSettingsData(name);
-    if (!contents) return;
+    if (!contents) return false;
     SetDefaultSettings(state);
     ReadSettingsFile(state, FileNameText(name), *contents);
     SendAllSettings(state, view, link);
+    return true;
 }
 
 void SaveScriptFile(HWND panel, PanelState& state, PanelView& view) {

@@ -16,8 +16,8 @@ void WriteSettingsFile(PanelState& state, PanelView& view, const std::string& fi
 
 // A script chosen in the open dialog replaces the whole set (defaults
 // first) and is uploaded; a name that is not a file, or a file that cannot
-// be read, changes nothing.
-void OpenScriptFile(HWND panel, PanelState& state, PanelView& view, Link& link);
+// be read, changes nothing. True when it was uploaded.
+bool OpenScriptFile(HWND panel, PanelState& state, PanelView& view, Link& link);
 void SaveScriptFile(HWND panel, PanelState& state, PanelView& view);
 
 }  // namespace kelt

@@ -187,11 +187,14 @@ TEST(ScriptFiles, AScriptThatCannotBeReadChangesNothingAndSendsNothing) {
     WriteFileBytes(script, kStoredFile);
     test::FileHold hold(script);
     ASSERT_TRUE(hold.held());
+    ASSERT_TRUE(panel.Focus(id::BottomLevelSlider));
     panel.Menu(id::MenuOpenFile);
     ASSERT_TRUE(panel.ChooseFile(L"Open File", script));
     // A message sent to the panel is taken once it has given the file up.
     ASSERT_TRUE(panel.Answers());
     EXPECT_EQ(SettingBoxes(panel.window), boxes);
+    EXPECT_EQ(GetDlgCtrlID(test::FocusOf(panel.window)), id::BottomLevelSlider)
+        << "nothing was uploaded: the focus stays on the slider the user had";
     ASSERT_TRUE(panel.MoveSlider(id::BottomLevelSlider, 200));
     const Lines lines = panel.NextLines(1);
     ASSERT_GE(lines.size(), 1u);
