@@ -5,6 +5,9 @@
 // them (the window thread, in the program).
 
 #include <atomic>
+#include <deque>
+#include <functional>
+#include <mutex>
 
 #include "link/framing.h"
 #include "link/seams.h"
@@ -15,6 +18,25 @@ namespace kelt {
 struct MeasurementSink {
     virtual ~MeasurementSink() = default;
     virtual void Deliver(MeasurementTexts texts) = 0;
+};
+
+// The texts on their way from the reader's thread to the thread that shows
+// them, in arrival order, with one notice for a batch: `notify` is called
+// when texts arrive and no notice is outstanding. A notice that could not be
+// given (notify returns false: the window's queue was full, say) is tried
+// again with the next texts, so one lost notice never stops the display.
+class MeasurementMailbox : public MeasurementSink {
+public:
+    explicit MeasurementMailbox(std::function<bool()> notify) : notify_(std::move(notify)) {}
+    void Deliver(MeasurementTexts texts) override;
+    // Everything delivered since the last call; the next delivery notifies.
+    std::deque<MeasurementTexts> TakeAll();
+
+private:
+    std::mutex mutex_;
+    std::deque<MeasurementTexts> waiting_;
+    bool noticeOutstanding_ = false;
+    std::function<bool()> notify_;
 };
 
 // Polls until readerStop is raised, then returns 1. An idle port is asked

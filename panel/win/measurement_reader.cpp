@@ -1,37 +1,8 @@
 #include "panel/win/measurement_reader.h"
 
-#include <mutex>
 #include <utility>
 
-#include "link/measurement_loop.h"
-
 namespace kelt {
-
-// Line texts on their way to the window thread, in arrival order.
-class MeasurementMailbox : public MeasurementSink {
-public:
-    void SetPanel(HWND panel) { panel_ = panel; }
-    void Deliver(MeasurementTexts texts) override {
-        bool wasEmpty = false;
-        {
-            std::lock_guard lock(mutex_);
-            wasEmpty = waiting_.empty();
-            waiting_.push_back(std::move(texts));
-        }
-        // One notice per batch; a panel that has gone simply drops it.
-        if (wasEmpty) PostMessageW(panel_, kMeasurementMessage, 0, 0);
-    }
-    std::deque<MeasurementTexts> TakeAll() {
-        std::lock_guard lock(mutex_);
-        return std::exchange(waiting_, {});
-    }
-
-private:
-    std::mutex mutex_;
-    std::deque<MeasurementTexts> waiting_;
-    HWND panel_ = nullptr;
-};
-
 namespace {
 
 constexpr std::size_t kReaderStackBytes = 1 << 20;
@@ -44,12 +15,13 @@ public:
 
 }  // namespace
 
-MeasurementReader::MeasurementReader() : mailbox_(std::make_shared<MeasurementMailbox>()) {}
+MeasurementReader::MeasurementReader() = default;
 
 MeasurementReader::~MeasurementReader() { Stop(); }
 
 bool MeasurementReader::Start(HWND panel, std::shared_ptr<ReaderFlags> flags, std::shared_ptr<Port> port) {
-    mailbox_->SetPanel(panel);
+    mailbox_ = std::make_shared<MeasurementMailbox>(
+        [panel] { return PostMessageW(panel, kMeasurementMessage, 0, 0) != FALSE; });
     flags_ = flags;
     return thread_.Start(
         [flags = std::move(flags), port = std::move(port), mailbox = mailbox_] {
@@ -59,7 +31,9 @@ bool MeasurementReader::Start(HWND panel, std::shared_ptr<ReaderFlags> flags, st
         kReaderStackBytes);
 }
 
-std::deque<MeasurementTexts> MeasurementReader::TakeAll() { return mailbox_->TakeAll(); }
+std::deque<MeasurementTexts> MeasurementReader::TakeAll() {
+    return mailbox_ ? mailbox_->TakeAll() : std::deque<MeasurementTexts>{};
+}
 
 void MeasurementReader::Stop() {
     if (flags_) flags_->readerStop = true;

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "link/framing.h"
+#include "link/measurement_loop.h"
 #include "link/win/port.h"
 #include "link/win/reader_thread.h"
 #include "panel/panel_state.h"
@@ -17,8 +18,6 @@ namespace kelt {
 
 // Posted to the panel when line texts wait in the reader's mailbox.
 inline constexpr UINT kMeasurementMessage = WM_APP + 1;
-
-class MeasurementMailbox;
 
 class MeasurementReader {
 public:

@@ -153,6 +153,24 @@ TEST(ApplyMeasurement, AShortLineDuringTheCountdownKeepsTheStoredBottomEcho) {
     EXPECT_EQ(state.readerCountdown, 0);
 }
 
+// A notice that could not be given (the window's queue full) must not stop
+// the display: the next line gives it again, and nothing is lost meanwhile.
+TEST(MeasurementMailbox, ALostNoticeIsGivenAgainWithTheNextLine) {
+    std::vector<bool> answers{false, true, true};
+    std::size_t notices = 0;
+    MeasurementMailbox mailbox([&] { return answers.at(notices++); });
+    mailbox.Deliver(SplitMeasurement("11111,a"));
+    mailbox.Deliver(SplitMeasurement("22222,b"));
+    EXPECT_EQ(notices, 2u) << "the first notice was lost, the second line gave it again";
+    mailbox.Deliver(SplitMeasurement("33333,c"));
+    EXPECT_EQ(notices, 2u) << "one notice stands for the whole batch";
+    Texts taken;
+    for (const MeasurementTexts& texts : mailbox.TakeAll()) taken.push_back(texts.field[0]);
+    EXPECT_EQ(taken, (Texts{"11111", "22222", "33333"}));
+    mailbox.Deliver(SplitMeasurement("44444,d"));
+    EXPECT_EQ(notices, 3u);
+}
+
 // The instrument's bytes and the window thread's mailbox, each behind the lock.
 struct LiveLine : LinePort, MeasurementSink, Sleeper {
     std::mutex mutex;
