@@ -36,6 +36,41 @@ platform::UniqueHandle OpenDevice(const std::wstring& name, bool inheritable, st
     return device;
 }
 
+// The port's own device: the Windows handle, used synchronously.
+class HandleDevice : public PortDevice {
+public:
+    explicit HandleDevice(platform::UniqueHandle handle) : handle_(std::move(handle)) {}
+
+    std::uint32_t BytesWaiting() override {
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (!ClearCommError(handle_.get(), &errors, &status)) return 0;
+        return BytesToRead(errors, status.cbInQue);
+    }
+    std::string Read(std::uint32_t count) override {
+        std::string bytes(count, '\0');
+        DWORD read = 0;
+        if (!ReadFile(handle_.get(), bytes.data(), count, &read, nullptr)) return {};
+        bytes.resize(read);
+        return bytes;
+    }
+    bool Write(std::string_view bytes) override {
+        DWORD written = 0;
+        const auto size = static_cast<DWORD>(bytes.size());
+        return WriteFile(handle_.get(), bytes.data(), size, &written, nullptr) && written == size;
+    }
+    void DiscardWaiting() override {
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (ClearCommError(handle_.get(), &errors, &status) && status.cbInQue > 0) Read(status.cbInQue);
+    }
+    // Cancels the I/O this process has on the handle, whichever thread waits in it.
+    void CancelRead() override { CancelIoEx(handle_.get(), nullptr); }
+
+private:
+    platform::UniqueHandle handle_;
+};
+
 }  // namespace
 
 bool DeviceOpens(const std::string& deviceName, const PortOptions& options) {
@@ -45,79 +80,86 @@ bool DeviceOpens(const std::string& deviceName, const PortOptions& options) {
 
 bool Port::Open(const std::string& deviceName, const PortOptions& options) {
     const std::wstring name = platform::AnsiToWide(deviceName);
-    std::lock_guard lock(mutex_);
-    port_.reset();
-    std::wstring reason;
-    platform::UniqueHandle port = OpenDevice(name, options.inheritable, reason);
-    if (!port) {
+    Lock lock = LockCancellingAStuckRead();
+    const auto fail = [&](const std::wstring& reason) {
         lastFailure_ = L"\"" + name + L"\" did not open: " + reason;
         platform::DebugLine(lastFailure_);
         return false;
-    }
+    };
+    if (!lock.owns_lock()) return fail(L"the port in use is held by a read that does not return");
+    device_.reset();
+    std::wstring reason;
+    platform::UniqueHandle port = OpenDevice(name, options.inheritable, reason);
+    if (!port) return fail(reason);
     SetLine9600_8N1(port.get());
     SetQueueSizes(port.get(), options.outputQueue, options.inputQueue);
     LimitWriteTime(port.get(), kWriteTimeoutConstantMs, kWriteTimeoutPerByteMs);
-    port_ = std::move(port);
+    device_ = std::make_unique<HandleDevice>(std::move(port));
     lastFailure_.clear();
     return true;
 }
 
-void Port::Adopt(platform::UniqueHandle handle) {
-    std::lock_guard lock(mutex_);
-    port_ = std::move(handle);
+void Port::Adopt(platform::UniqueHandle handle) { Adopt(std::make_unique<HandleDevice>(std::move(handle))); }
+
+void Port::Adopt(std::unique_ptr<PortDevice> device) {
+    Lock lock = LockCancellingAStuckRead();
+    if (lock.owns_lock()) device_ = std::move(device);
 }
 
 bool Port::IsOpen() {
-    std::lock_guard lock(mutex_);
-    return port_ != nullptr;
+    Lock lock = LockCancellingAStuckRead();
+    return !lock.owns_lock() || device_ != nullptr;  // held by a hung read: still open
 }
 
 void Port::Close() {
-    std::lock_guard lock(mutex_);
-    port_.reset();
+    Lock lock = LockCancellingAStuckRead();
+    if (lock.owns_lock()) device_.reset();
 }
 
 bool Port::Write(std::string_view bytes) {
-    std::lock_guard lock(mutex_);
-    if (!port_) return false;
-    DWORD written = 0;
-    const auto size = static_cast<DWORD>(bytes.size());
-    return WriteFile(port_.get(), bytes.data(), size, &written, nullptr) && written == size;
+    Lock lock = LockCancellingAStuckRead();
+    return lock.owns_lock() && device_ && device_->Write(bytes);
 }
 
 std::string Port::ReadWaiting(const std::atomic<bool>& busy) {
     std::lock_guard lock(mutex_);
-    if (!port_) return {};
-    DWORD errors = 0;
-    COMSTAT status{};
-    if (!ClearCommError(port_.get(), &errors, &status)) return {};
-    const DWORD queued = BytesToRead(errors, status.cbInQue);
-    if (queued == 0 || busy) return {};
-    std::string bytes(queued, '\0');
-    DWORD read = 0;
-    if (!ReadFile(port_.get(), bytes.data(), queued, &read, nullptr)) return {};
-    bytes.resize(read);
+    if (!device_) return {};
+    const std::uint32_t waiting = device_->BytesWaiting();
+    if (waiting == 0 || busy) return {};
+    SetReading(device_.get());
+    std::string bytes = device_->Read(waiting);
+    SetReading(nullptr);
     return bytes;
 }
 
 void Port::DrainAndClose() {
     platform::SleepUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(kCloseSettleMs));
-    std::lock_guard lock(mutex_);
-    if (!port_) return;
-    // Whatever waits goes, line error or not.
-    DWORD errors = 0;
-    COMSTAT status{};
-    if (ClearCommError(port_.get(), &errors, &status) && status.cbInQue > 0) {
-        std::string discarded(status.cbInQue, '\0');
-        DWORD read = 0;
-        ReadFile(port_.get(), discarded.data(), status.cbInQue, &read, nullptr);
-    }
-    port_.reset();
+    Lock lock = LockCancellingAStuckRead();
+    if (!lock.owns_lock() || !device_) return;
+    device_->DiscardWaiting();
+    device_.reset();
 }
 
 std::wstring Port::lastFailure() {
-    std::lock_guard lock(mutex_);
+    Lock lock = LockCancellingAStuckRead();
     return lastFailure_;
+}
+
+Port::Lock Port::LockCancellingAStuckRead() {
+    Lock lock(mutex_, std::defer_lock);
+    if (lock.try_lock_for(kStuckReadBound)) return lock;
+    {
+        std::lock_guard guard(readingMutex_);
+        if (reading_ != nullptr) reading_->CancelRead();
+    }
+    if (!lock.try_lock_for(kStuckReadBound))
+        platform::DebugLine(L"the port is held by a read that does not return, even cancelled");
+    return lock;
+}
+
+void Port::SetReading(PortDevice* device) {
+    std::lock_guard guard(readingMutex_);
+    reading_ = device;
 }
 
 }  // namespace kelt

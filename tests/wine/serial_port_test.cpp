@@ -83,6 +83,62 @@ TEST(OpenPort, AFailureKeepsItsReason) {
     EXPECT_NE(port.lastFailure().find(L"names no device"), std::wstring::npos);
 }
 
+// A driver whose read hangs: bytes are said to wait, and the read returns
+// only when cancelled (or, if it ignores cancelling, when the test lets it).
+struct HangingDevice : PortDevice {
+    explicit HangingDevice(bool ignores) : ignoresCancel(ignores) {}
+    const bool ignoresCancel;
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<int> reads{0}, writes{0}, cancels{0};
+    ~HangingDevice() override { CloseHandle(release); }
+
+    std::uint32_t BytesWaiting() override { return 10; }
+    std::string Read(std::uint32_t) override {
+        ++reads;
+        WaitForSingleObject(release, INFINITE);
+        return {};
+    }
+    bool Write(std::string_view) override { return ++writes, true; }
+    void DiscardWaiting() override {}
+    void CancelRead() override {
+        ++cancels;
+        if (!ignoresCancel) SetEvent(release);
+    }
+};
+
+// The window thread never waits without bound on a read stuck in the
+// driver: the read is cancelled, and where even that does not free the
+// port, writes fail and the close gives up within the bound.
+TEST(PortWithAHungRead, WritesAndTheCloseCancelItOrGiveUpWithinTheBound) {
+    for (const bool ignoresCancel : {false, true}) {
+        auto port = std::make_shared<Port>();
+        auto owned = std::make_unique<HangingDevice>(ignoresCancel);
+        HangingDevice& device = *owned;
+        port->Adopt(std::move(owned));
+        std::atomic<bool> stop{false}, busy{false};
+        ReaderThread reader;
+        ASSERT_TRUE(reader.Start([port, &stop, &busy] {
+            while (!stop) port->ReadWaiting(busy);
+        }));
+        ASSERT_TRUE(test::WaitUntil([&] { return device.reads > 0; }, 5s));
+        const auto bound = 2 * Port::kStuckReadBound + 1s;  // the bound twice, and a busy machine
+
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(port->Write("d300\r\n"), !ignoresCancel) << ignoresCancel;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, bound) << ignoresCancel;
+        EXPECT_EQ(device.cancels, 1) << ignoresCancel;
+        EXPECT_EQ(device.writes, ignoresCancel ? 0 : 1);
+
+        stop = true;
+        start = std::chrono::steady_clock::now();
+        port->DrainAndClose();  // at the end of the program
+        EXPECT_LT(std::chrono::steady_clock::now() - start, bound + 1s) << "a second to settle, then the bound";
+        SetEvent(device.release);
+        EXPECT_TRUE(reader.Join(5000ms)) << ignoresCancel;
+        EXPECT_EQ(port->IsOpen(), ignoresCancel) << "a close that gave up leaves the device to the process's end";
+    }
+}
+
 // A reader that does not end in time is let go, still holding what its loop
 // uses; one that ends is joined.
 TEST(ReaderThreadLifetime, JoinedWhenItEndsLetGoWhenItDoesNot) {
