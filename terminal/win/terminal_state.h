@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -28,10 +29,12 @@ struct ReceiverShared {
     // Raised once the window has closed; the receiver ends at its next pass.
     std::atomic<bool> termStopReceiver{false};
     // Incoming lines, already prefixed, waiting for the window thread to list
-    // them. A message is posted only when the queue turns non-empty, so a fast
-    // stream cannot flood the window's message queue.
+    // them, and whether a message about them is on its way to the window. One
+    // message stands for the whole queue, so a fast stream cannot flood the
+    // window's message queue.
     std::mutex incomingMutex;
-    std::vector<std::string> incomingLines;
+    std::deque<std::string> incomingLines;
+    bool noticeOutstanding = false;
 };
 
 struct TerminalState {

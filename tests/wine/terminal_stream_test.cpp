@@ -151,6 +151,42 @@ TEST(TerminalStream, DISABLED_ContinuousLinesAt9600Baud) {
     EXPECT_EQ(terminal.Quit(), 1u);
 }
 
+// Short lines at the line's full rate (five characters and LF CR: 137 a
+// second), more than the list could take one line at a time: how soon the
+// window answers meanwhile, and every line listed, in order.
+TEST(TerminalStream, DISABLED_AnswersWhileShortLinesArriveAtTheLinesFullRate) {
+    const int count = test::EnvironmentNumber("KELT_BURST_LINES", 2000);
+    test::Simulator sim(kStreamPort, L"--rate 0 --log-tx");
+    ASSERT_TRUE(sim.ready());
+    test::TerminalUnderTest terminal(L"term-burst");
+    ASSERT_TRUE(terminal.Open(kStreamPort));
+    HWND list = terminal.List();
+    const LRESULT listedBefore = terminal.ListCount();
+    std::vector<std::string> commands;
+    for (int i = 0; i < count; ++i) commands.push_back("line L" + std::to_string(10000 + i).substr(1));
+    const auto start = Clock::now();
+    ASSERT_TRUE(sim.Control(commands));
+    std::vector<double> answerMs;
+    std::vector<std::string> shown;
+    while (Clock::now() - start < 120s) {
+        const auto asked = Clock::now();
+        EXPECT_NE(Ask(terminal.window, WM_NULL, 0, 0, 30s), -1);
+        answerMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - asked).count());
+        if (test::ListCount(list) - listedBefore >= count) break;
+        std::this_thread::sleep_for(20ms);
+    }
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    shown = ShownSince(list, listedBefore);
+    const std::vector<std::string> sent = SentLines(sim);
+    EXPECT_EQ(shown.size(), static_cast<size_t>(count));
+    EXPECT_TRUE(shown == sent) << "the lines shown are not the lines sent, in order";
+    std::printf("burst: %d lines of 7 bytes listed in %.1f s (%.0f lines/s); window answered after "
+                "median %.1f ms, 95%% %.1f ms, max %.1f ms (%zu asks)\n",
+                count, wall, count / wall, Percentile(answerMs, 0.5), Percentile(answerMs, 0.95),
+                Percentile(answerMs, 1.0), answerMs.size());
+    EXPECT_EQ(terminal.Quit(), 1u);
+}
+
 // What the list costs: the real window in this process, a long session's
 // worth of typical measurement lines added the way the receiver's lines are.
 TEST(TerminalStream, DISABLED_MemoryPer10000ListedLines) {

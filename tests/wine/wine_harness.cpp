@@ -454,18 +454,21 @@ Simulator::~Simulator() {
     if (!pairStop_.empty()) std::ofstream(pairStop_.c_str()).close();
 }
 
-bool Simulator::Control(const std::string& command) {
+bool Simulator::Control(const std::string& command) { return Control(std::vector<std::string>{command}); }
+
+bool Simulator::Control(const std::vector<std::string>& commands) {
+    if (commands.empty()) return true;
     // The simulator logs each command it takes, once it has carried it out.
     const auto taken = [&] {
         size_t count = 0;
         for (const SimEvent& event : Events())
-            if (event.event == "control" && JsonText(event.raw, "cmd") == command) ++count;
+            if (event.event == "control" && JsonText(event.raw, "cmd") == commands.back()) ++count;
         return count;
     };
     const size_t before = taken();
     {
         std::ofstream control(control_.c_str(), std::ios::app | std::ios::binary);
-        control << command << '\n';
+        for (const std::string& command : commands) control << command << '\n';
     }
     return WaitUntil([&] { return taken() > before; }, 5s);
 }

@@ -164,6 +164,9 @@ public:
     bool ready() const { return ready_; }
     // Hands the simulator a control command; true once it has taken it.
     bool Control(const std::string& command);
+    // Several commands in one write, as fast as the simulator takes them;
+    // true once it has taken the last.
+    bool Control(const std::vector<std::string>& commands);
     std::vector<SimEvent> Events() const;
     // How many events of the kind the log holds so far.
     size_t Count(const std::string& event) const;
