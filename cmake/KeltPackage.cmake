@@ -35,7 +35,15 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   set(CPACK_KELT_REQUIRED_FILES keltpanel.exe keltterm.exe keltsim.exe README.md sample.scp
                                 TRY-WITHOUT-INSTRUMENT.txt)
   set(CPACK_KELT_ALLOW_INCOMPLETE ${KELT_PACKAGE_ALLOW_INCOMPLETE})
+
+  # The same commit packs to the same bytes: the ZIP's entries take the
+  # commit's date and a fixed order (packaging/repack_zip.py).
+  find_program(KELT_PYTHON NAMES python3 REQUIRED)
+  set(CPACK_KELT_PYTHON ${KELT_PYTHON})
+  set(CPACK_KELT_SOURCE_DATE_EPOCH ${KELT_SOURCE_DATE_EPOCH})
+  set(CPACK_PROJECT_CONFIG_FILE ${KELT_PACKAGING_DIR}/cpack-settings.cmake)
   set(CPACK_PRE_BUILD_SCRIPTS ${KELT_PACKAGING_DIR}/require-complete.cmake)
+  set(CPACK_POST_BUILD_SCRIPTS ${KELT_PACKAGING_DIR}/finish-packages.cmake)
 
   set(CPACK_GENERATOR ZIP NSIS)
   set(CPACK_PACKAGE_NAME "KELT-9R")
@@ -59,6 +67,9 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   set(CPACK_NSIS_PACKAGE_NAME "KELT-9R")
   set(CPACK_NSIS_DISPLAY_NAME "KELT-9R ${CPACK_PACKAGE_VERSION}")
   set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+  # The installer keeps no file dates: one it kept would be the time cpack
+  # wrote its own page file. Installed files are dated when installed.
+  set(CPACK_NSIS_DEFINES "  SetDateSave off")
   set(CPACK_NSIS_MUI_ICON ${CMAKE_SOURCE_DIR}/resources/keltpanel.ico)
   set(CPACK_NSIS_MUI_UNIICON ${CMAKE_SOURCE_DIR}/resources/keltpanel.ico)
   set(CPACK_NSIS_INSTALLED_ICON_NAME keltpanel.exe)

@@ -137,12 +137,8 @@ step_installer() {
   for name in "${delivered[@]}"; do
     [ -f "$work/installer/$name" ] || { fail "$name is not in the installer"; continue; }
     [ -f "$unpacked/$name" ] || continue
-    case $name in
-      *.exe) $inspect same-program "$unpacked/$name" "$work/installer/$name" ||
-               fail "$name in the installer is not the one in the ZIP" ;;
-      *) cmp -s "$unpacked/$name" "$work/installer/$name" ||
-           fail "$name in the installer differs from the one in the ZIP" ;;
-    esac
+    cmp -s "$unpacked/$name" "$work/installer/$name" ||
+      fail "$name in the installer differs from the one in the ZIP"
   done
 }
 
