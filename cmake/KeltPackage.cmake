@@ -37,7 +37,8 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   set(CPACK_KELT_ALLOW_INCOMPLETE ${KELT_PACKAGE_ALLOW_INCOMPLETE})
 
   # The same commit packs to the same bytes: the ZIP's entries take the
-  # commit's date and a fixed order (packaging/repack_zip.py).
+  # commit's date and a fixed order (packaging/repack_zip.py), and the
+  # release folder gets SHA256SUMS.
   find_program(KELT_PYTHON NAMES python3 REQUIRED)
   set(CPACK_KELT_PYTHON ${KELT_PYTHON})
   set(CPACK_KELT_SOURCE_DATE_EPOCH ${KELT_SOURCE_DATE_EPOCH})
@@ -100,9 +101,10 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   kelt_package_test(installer_shortcuts_and_uninstaller script)
   kelt_package_test(program_versions versions)
   kelt_package_test(programs_import_only_system_dlls imports)
+  kelt_package_test(release_folder_checksums sums)
   set_tests_properties(packages_zip_contents packages_installer_contents
                        packages_installer_shortcuts_and_uninstaller packages_program_versions
-                       packages_programs_import_only_system_dlls
+                       packages_programs_import_only_system_dlls packages_release_folder_checksums
                        PROPERTIES FIXTURES_REQUIRED kelt_packages)
 
   # The sample script is read and written back by the panel's own code,

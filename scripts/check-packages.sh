@@ -15,20 +15,22 @@
 #   versions   version blocks of the packaged programs; the two programs are
 #              windowed, the simulated instrument a console program
 #   imports    the packaged programs import only Windows' own DLLs
+#   sums       SHA256SUMS lists every file of the release folder and checks
 # Without a STEP: all of them, in this order.
 #
 # Environment: KELT_VERSION and KELT_TERMINAL_VERSION (the build sets them),
-# CPACK (cpack), OBJDUMP (i686-w64-mingw32-objdump), PYTHON (/usr/bin/python3).
+# CPACK (cpack), OBJDUMP (i686-w64-mingw32-objdump), PYTHON (/usr/bin/python3),
+# KELT_PACKAGES (the release folder to check; default BUILD_DIR/packages).
 # NSIS variables such as $INSTDIR are matched as written, in single quotes.
 # shellcheck disable=SC2016,SC1003
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-[ $# -ge 1 ] || { sed -n '2,21p' "$0"; exit 2; }
+[ $# -ge 1 ] || { sed -n '2,23p' "$0"; exit 2; }
 build_dir=$(cd "$1" && pwd) || exit 2
 shift
 steps=("$@")
-[ ${#steps[@]} -gt 0 ] || steps=(build zip installer script versions imports)
+[ ${#steps[@]} -gt 0 ] || steps=(build zip installer script versions imports sums)
 
 cpack=${CPACK:-cpack}
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
@@ -38,7 +40,7 @@ inspect="$python $root/packaging/inspect_package.py"
 # The versions come from the build (the top CMakeLists.txt is their one source).
 : "${KELT_VERSION:?the build passes KELT_VERSION}" "${KELT_TERMINAL_VERSION:?and KELT_TERMINAL_VERSION}"
 package=KELT-9R-$KELT_VERSION-win32
-packages="$build_dir/packages"
+packages=${KELT_PACKAGES:-$build_dir/packages}
 zip="$packages/$package.zip"
 installer="$packages/$package.exe"
 delivered=(README.md TRY-WITHOUT-INSTRUMENT.txt keltpanel.exe keltsim.exe keltterm.exe sample.scp)
@@ -218,9 +220,23 @@ step_imports() {
     fail "a packaged program imports more than Windows' own DLLs"
 }
 
+step_sums() {
+  need_file "$packages/SHA256SUMS"
+  local listed present
+  listed=$(sed -E 's/^[0-9a-f]{64}  //' "$packages/SHA256SUMS" | sort)
+  present=$(find "$packages" -maxdepth 1 -type f ! -name SHA256SUMS -printf '%f\n' | sort)
+  if [ "$listed" != "$present" ]; then
+    fail "SHA256SUMS lists other files than the release folder holds"
+    comm -23 <(echo "$present") <(echo "$listed") | sed 's/^/  not listed: /'
+    comm -13 <(echo "$present") <(echo "$listed") | sed 's/^/  listed but not there: /'
+  fi
+  (cd "$packages" && sha256sum --strict --quiet -c SHA256SUMS) ||
+    fail "a file of the release folder does not match SHA256SUMS"
+}
+
 for step in "${steps[@]}"; do
   case $step in
-    build | zip | installer | script | versions | imports) "step_$step" ;;
+    build | zip | installer | script | versions | imports | sums) "step_$step" ;;
     *) echo "unknown step $step"; exit 2 ;;
   esac
 done
