@@ -38,12 +38,16 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
 
   # The same commit packs to the same bytes: the ZIP's entries take the
   # commit's date and a fixed order (packaging/repack_zip.py), and the
-  # release folder gets SHA256SUMS.
+  # release folder gets SHA256SUMS. With a certificate in the environment
+  # the programs, the uninstaller and the installer are signed
+  # (scripts/sign.sh).
   find_program(KELT_PYTHON NAMES python3 REQUIRED)
   set(CPACK_KELT_PYTHON ${KELT_PYTHON})
   set(CPACK_KELT_SOURCE_DATE_EPOCH ${KELT_SOURCE_DATE_EPOCH})
+  set(CPACK_KELT_SIGN ${CMAKE_SOURCE_DIR}/scripts/sign.sh)
   set(CPACK_PROJECT_CONFIG_FILE ${KELT_PACKAGING_DIR}/cpack-settings.cmake)
-  set(CPACK_PRE_BUILD_SCRIPTS ${KELT_PACKAGING_DIR}/require-complete.cmake)
+  set(CPACK_PRE_BUILD_SCRIPTS ${KELT_PACKAGING_DIR}/require-complete.cmake
+                              ${KELT_PACKAGING_DIR}/sign-staged.cmake)
   set(CPACK_POST_BUILD_SCRIPTS ${KELT_PACKAGING_DIR}/finish-packages.cmake)
 
   set(CPACK_GENERATOR ZIP NSIS)
@@ -106,6 +110,9 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
                        packages_installer_shortcuts_and_uninstaller packages_program_versions
                        packages_programs_import_only_system_dlls packages_release_folder_checksums
                        PROPERTIES FIXTURES_REQUIRED kelt_packages)
+  # Signed with a throw-away certificate, into a folder of their own.
+  kelt_package_test(signed_with_a_certificate signed)
+  set_tests_properties(packages_signed_with_a_certificate PROPERTIES FIXTURES_SETUP kelt_signed_packages)
 
   # The sample script is read and written back by the panel's own code,
   # built for this machine from keltcore's current sources.

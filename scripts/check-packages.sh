@@ -16,6 +16,10 @@
 #              windowed, the simulated instrument a console program
 #   imports    the packaged programs import only Windows' own DLLs
 #   sums       SHA256SUMS lists every file of the release folder and checks
+#   signed     packages made again with a throw-away certificate into
+#              BUILD_DIR/signing/packages: every program, the uninstaller and
+#              the installer verify, the password shows in nothing cpack
+#              wrote, and the signed packages pass zip to sums
 # Without a STEP: all of them, in this order.
 #
 # Environment: KELT_VERSION and KELT_TERMINAL_VERSION (the build sets them),
@@ -26,11 +30,11 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-[ $# -ge 1 ] || { sed -n '2,23p' "$0"; exit 2; }
+[ $# -ge 1 ] || { sed -n '2,27p' "$0"; exit 2; }
 build_dir=$(cd "$1" && pwd) || exit 2
 shift
 steps=("$@")
-[ ${#steps[@]} -gt 0 ] || steps=(build zip installer script versions imports sums)
+[ ${#steps[@]} -gt 0 ] || steps=(build zip installer script versions imports sums signed)
 
 cpack=${CPACK:-cpack}
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
@@ -234,9 +238,41 @@ step_sums() {
     fail "a file of the release folder does not match SHA256SUMS"
 }
 
+# The certificate and its password reach the packaging only through the
+# environment, as on a release machine.
+step_signed() {
+  local signing="$build_dir/signing" password file
+  rm -rf "$signing"
+  "$root/scripts/sign.sh" --throw-away-certificate "$signing/certificate" ||
+    { fail "no throw-away certificate"; return; }
+  password=$(cat "$signing/certificate/password")
+  if ! (cd "$build_dir" &&
+        KELT_SIGN_PFX="$signing/certificate/signer.p12" KELT_SIGN_PASSWORD="$password" \
+          "$cpack" --config CPackConfig.cmake -B "$signing/cpack" \
+          -D CPACK_OUTPUT_FILE_PREFIX="$signing/packages") > "$signing/cpack.log" 2>&1; then
+    tail -n 20 "$signing/cpack.log"
+    fail "cpack did not make signed packages"
+    return
+  fi
+  grep -rlF "$password" "$signing/cpack" "$signing/cpack.log" "$signing/packages" &&
+    fail "the certificate's password shows in the files above"
+  mkdir -p "$signing/zip" "$signing/installer"
+  unzip -q "$signing/packages/$package.zip" -d "$signing/zip"
+  (cd "$signing/installer" && 7z x -y "$signing/packages/$package.exe" "${programs[@]}" Uninstall.exe >/dev/null)
+  for file in "${programs[@]/#/$signing/zip/$package/}" "${programs[@]/#/$signing/installer/}" \
+              "$signing/installer/Uninstall.exe" "$signing/packages/$package.exe"; do
+    if ! osslsigncode verify -CAfile "$signing/certificate/signer.pem" -in "$file" > "$signing/verify.log" 2>&1; then
+      fail "${file#"$signing"/} is not signed so that osslsigncode verify accepts it"
+      sed 's/^/  /' "$signing/verify.log" | tail -n 5
+    fi
+  done
+  KELT_PACKAGES="$signing/packages" "$0" "$build_dir" zip installer versions imports sums ||
+    fail "the signed packages fail the checks above"
+}
+
 for step in "${steps[@]}"; do
   case $step in
-    build | zip | installer | script | versions | imports | sums) "step_$step" ;;
+    build | zip | installer | script | versions | imports | sums | signed) "step_$step" ;;
     *) echo "unknown step $step"; exit 2 ;;
   esac
 done
