@@ -110,9 +110,11 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
                        packages_installer_shortcuts_and_uninstaller packages_program_versions
                        packages_programs_import_only_system_dlls packages_release_folder_checksums
                        PROPERTIES FIXTURES_REQUIRED kelt_packages)
-  # Signed with a throw-away certificate, into a folder of their own.
+  # Signed with a throw-away certificate, into a folder of their own, and
+  # compared with the unsigned packages.
   kelt_package_test(signed_with_a_certificate signed)
-  set_tests_properties(packages_signed_with_a_certificate PROPERTIES FIXTURES_SETUP kelt_signed_packages)
+  set_tests_properties(packages_signed_with_a_certificate PROPERTIES
+    FIXTURES_REQUIRED kelt_packages FIXTURES_SETUP kelt_signed_packages)
 
   # The sample script is read and written back by the panel's own code,
   # built for this machine from keltcore's current sources.

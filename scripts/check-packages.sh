@@ -19,7 +19,8 @@
 #   signed     packages made again with a throw-away certificate into
 #              BUILD_DIR/signing/packages: every program, the uninstaller and
 #              the installer verify, the password shows in nothing cpack
-#              wrote, and the signed packages pass zip to sums
+#              wrote, each program without its signature is the unsigned
+#              ZIP's, and the signed packages pass zip to sums
 # Without a STEP: all of them, in this order.
 #
 # Environment: KELT_VERSION and KELT_TERMINAL_VERSION (the build sets them),
@@ -30,7 +31,7 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-[ $# -ge 1 ] || { sed -n '2,27p' "$0"; exit 2; }
+[ $# -ge 1 ] || { sed -n '2,28p' "$0"; exit 2; }
 build_dir=$(cd "$1" && pwd) || exit 2
 shift
 steps=("$@")
@@ -265,6 +266,14 @@ step_signed() {
       fail "${file#"$signing"/} is not signed so that osslsigncode verify accepts it"
       sed 's/^/  /' "$signing/verify.log" | tail -n 5
     fi
+  done
+  # Signing adds a signature and nothing else: without it each program is
+  # the unsigned package's, byte for byte.
+  unpack_zip
+  for file in "${programs[@]}"; do
+    osslsigncode remove-signature -in "$signing/zip/$package/$file" -out "$signing/unsigned-$file" >/dev/null 2>&1
+    cmp -s "$signing/unsigned-$file" "$unpacked/$file" ||
+      fail "$file without its signature is not the unsigned package's $file"
   done
   KELT_PACKAGES="$signing/packages" "$0" "$build_dir" zip installer versions imports sums ||
     fail "the signed packages fail the checks above"
