@@ -26,14 +26,16 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   # and no instrument; the text beside it says how.
   install(TARGETS keltsim RUNTIME DESTINATION .)
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION . OPTIONAL)
+  # What this version does for a technician, and what it guards against.
+  install(FILES ${CMAKE_SOURCE_DIR}/CHANGELOG.md DESTINATION .)
   install(FILES ${KELT_PACKAGING_DIR}/sample.scp ${KELT_PACKAGING_DIR}/TRY-WITHOUT-INSTRUMENT.txt
           DESTINATION .)
 
   # cpack refuses to package a tree without all of these, unless told
   # otherwise for development: a terminal or README still missing must not
   # slip into a release.
-  set(CPACK_KELT_REQUIRED_FILES keltpanel.exe keltterm.exe keltsim.exe README.md sample.scp
-                                TRY-WITHOUT-INSTRUMENT.txt)
+  set(CPACK_KELT_REQUIRED_FILES keltpanel.exe keltterm.exe keltsim.exe README.md CHANGELOG.md
+                                sample.scp TRY-WITHOUT-INSTRUMENT.txt)
   set(CPACK_KELT_ALLOW_INCOMPLETE ${KELT_PACKAGE_ALLOW_INCOMPLETE})
 
   # The same commit packs to the same bytes: the ZIP's entries take the

@@ -5,9 +5,9 @@
 #
 # Usage: check-packages.sh BUILD_DIR [STEP...]
 #   build      make both packages afresh with cpack; report time and sizes
-#   zip        the ZIP holds exactly the delivered files, README, sample and
-#              the text on trying without an instrument as they are in the
-#              sources, that text the same as the README's section
+#   zip        the ZIP holds exactly the delivered files, README, changelog,
+#              sample and the text on trying without an instrument as they
+#              are in the sources, that text the same as the README's section
 #   installer  the installer holds the same programs and texts
 #   script     the installer script: Start-menu shortcuts, the panel starting
 #              in a writable settings folder, an uninstaller that removes the
@@ -48,7 +48,7 @@ package=KELT-9R-$KELT_VERSION-win32
 packages=${KELT_PACKAGES:-$build_dir/packages}
 zip="$packages/$package.zip"
 installer="$packages/$package.exe"
-delivered=(README.md TRY-WITHOUT-INSTRUMENT.txt keltpanel.exe keltsim.exe keltterm.exe sample.scp)
+delivered=(CHANGELOG.md README.md TRY-WITHOUT-INSTRUMENT.txt keltpanel.exe keltsim.exe keltterm.exe sample.scp)
 programs=(keltpanel.exe keltterm.exe keltsim.exe)
 panel_version=$KELT_VERSION
 simulator_version=$KELT_VERSION
@@ -104,7 +104,8 @@ step_zip() {
   fi
   unpack_zip
   local source
-  for source in "$root/README.md" "$root/packaging/sample.scp" "$root/packaging/TRY-WITHOUT-INSTRUMENT.txt"; do
+  for source in "$root/README.md" "$root/CHANGELOG.md" "$root/packaging/sample.scp" \
+                "$root/packaging/TRY-WITHOUT-INSTRUMENT.txt"; do
     name=$(basename "$source")
     [ -f "$unpacked/$name" ] || continue
     cmp -s "$unpacked/$name" "$source" || fail "$name in the ZIP differs from ${source#"$root"/}"

@@ -39,7 +39,8 @@ if [ "$signed_programs" -eq 1 ]; then
   certificate="$build/test-area/certificate"
   rm -rf "$folder" "$certificate"
   mkdir -p "$folder"
-  cp "$@" "$root/README.md" "$root/packaging/sample.scp" "$root/packaging/TRY-WITHOUT-INSTRUMENT.txt" "$folder"
+  cp "$@" "$root/README.md" "$root/CHANGELOG.md" "$root/packaging/sample.scp" \
+    "$root/packaging/TRY-WITHOUT-INSTRUMENT.txt" "$folder"
   "$root/scripts/sign.sh" --throw-away-certificate "$certificate"
   KELT_SIGN_PFX="$certificate/signer.p12" KELT_SIGN_PASSWORD=$(cat "$certificate/password") \
     SOURCE_DATE_EPOCH=$(date +%s) "$root/scripts/sign.sh" "$folder"/*.exe
