@@ -10,8 +10,9 @@ set(ENV{SOURCE_DATE_EPOCH} "${CPACK_KELT_SOURCE_DATE_EPOCH}")
 # then the installer itself. The programs are signed before packing
 # (sign-staged.cmake). Without one, nothing of this is in the script.
 if(NOT "$ENV{KELT_SIGN_PFX}" STREQUAL "")
-  if(NOT EXISTS "$ENV{KELT_SIGN_PFX}")
-    message(FATAL_ERROR "KELT_SIGN_PFX names no file: $ENV{KELT_SIGN_PFX}")
+  # Absolute: makensis starts the signing in a folder of its own.
+  if(NOT IS_ABSOLUTE "$ENV{KELT_SIGN_PFX}" OR NOT EXISTS "$ENV{KELT_SIGN_PFX}")
+    message(FATAL_ERROR "KELT_SIGN_PFX must be the absolute path of a file: $ENV{KELT_SIGN_PFX}")
   endif()
   if(CPACK_GENERATOR STREQUAL "NSIS")
     set(sign "'\"${CPACK_KELT_SIGN}\" \"%1\"' = 0")
