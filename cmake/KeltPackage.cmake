@@ -47,9 +47,10 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   set(CPACK_KELT_PYTHON ${KELT_PYTHON})
   set(CPACK_KELT_SOURCE_DATE_EPOCH ${KELT_SOURCE_DATE_EPOCH})
   set(CPACK_KELT_SIGN ${CMAKE_SOURCE_DIR}/scripts/sign.sh)
+  set(CPACK_KELT_CMAKE ${CMAKE_COMMAND})
   set(CPACK_PROJECT_CONFIG_FILE ${KELT_PACKAGING_DIR}/cpack-settings.cmake)
   set(CPACK_PRE_BUILD_SCRIPTS ${KELT_PACKAGING_DIR}/require-complete.cmake
-                              ${KELT_PACKAGING_DIR}/sign-staged.cmake)
+                              ${KELT_PACKAGING_DIR}/staged-programs.cmake)
   set(CPACK_POST_BUILD_SCRIPTS ${KELT_PACKAGING_DIR}/finish-packages.cmake)
 
   set(CPACK_GENERATOR ZIP NSIS)
@@ -61,8 +62,10 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}-${CPACK_PACKAGE_VERSION}-${CPACK_SYSTEM_NAME}")
   set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/packages)
   # Stripped programs ship even from a build folder whose cache was made
-  # before the toolchain passed -s to the linker.
-  set(CPACK_STRIP_FILES ON)
+  # before the toolchain passed -s to the linker, or from another build
+  # type: packaging/staged-programs.cmake strips them, with the commit's
+  # date. (cpack's own strip would date them from the clock.)
+  set(CPACK_KELT_STRIP ${CMAKE_STRIP})
   # The NSIS parts are full of backslashes and dollars that must reach the
   # installer script as written.
   set(CPACK_VERBATIM_VARIABLES ON)
