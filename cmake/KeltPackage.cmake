@@ -26,16 +26,32 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   # and no instrument; the text beside it says how.
   install(TARGETS keltsim RUNTIME DESTINATION .)
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION . OPTIONAL)
+  # What this version does for a technician, and what it guards against.
+  install(FILES ${CMAKE_SOURCE_DIR}/CHANGELOG.md DESTINATION .)
   install(FILES ${KELT_PACKAGING_DIR}/sample.scp ${KELT_PACKAGING_DIR}/TRY-WITHOUT-INSTRUMENT.txt
           DESTINATION .)
 
   # cpack refuses to package a tree without all of these, unless told
   # otherwise for development: a terminal or README still missing must not
   # slip into a release.
-  set(CPACK_KELT_REQUIRED_FILES keltpanel.exe keltterm.exe keltsim.exe README.md sample.scp
-                                TRY-WITHOUT-INSTRUMENT.txt)
+  set(CPACK_KELT_REQUIRED_FILES keltpanel.exe keltterm.exe keltsim.exe README.md CHANGELOG.md
+                                sample.scp TRY-WITHOUT-INSTRUMENT.txt)
   set(CPACK_KELT_ALLOW_INCOMPLETE ${KELT_PACKAGE_ALLOW_INCOMPLETE})
-  set(CPACK_PRE_BUILD_SCRIPTS ${KELT_PACKAGING_DIR}/require-complete.cmake)
+
+  # The same commit packs to the same bytes: the ZIP's entries take the
+  # commit's date and a fixed order (packaging/repack_zip.py), and the
+  # release folder gets SHA256SUMS. With a certificate in the environment
+  # the programs, the uninstaller and the installer are signed
+  # (scripts/sign.sh).
+  find_program(KELT_PYTHON NAMES python3 REQUIRED)
+  set(CPACK_KELT_PYTHON ${KELT_PYTHON})
+  set(CPACK_KELT_SOURCE_DATE_EPOCH ${KELT_SOURCE_DATE_EPOCH})
+  set(CPACK_KELT_SIGN ${CMAKE_SOURCE_DIR}/scripts/sign.sh)
+  set(CPACK_KELT_CMAKE ${CMAKE_COMMAND})
+  set(CPACK_PROJECT_CONFIG_FILE ${KELT_PACKAGING_DIR}/cpack-settings.cmake)
+  set(CPACK_PRE_BUILD_SCRIPTS ${KELT_PACKAGING_DIR}/require-complete.cmake
+                              ${KELT_PACKAGING_DIR}/staged-programs.cmake)
+  set(CPACK_POST_BUILD_SCRIPTS ${KELT_PACKAGING_DIR}/finish-packages.cmake)
 
   set(CPACK_GENERATOR ZIP NSIS)
   set(CPACK_PACKAGE_NAME "KELT-9R")
@@ -46,8 +62,10 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_NAME}-${CPACK_PACKAGE_VERSION}-${CPACK_SYSTEM_NAME}")
   set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/packages)
   # Stripped programs ship even from a build folder whose cache was made
-  # before the toolchain passed -s to the linker.
-  set(CPACK_STRIP_FILES ON)
+  # before the toolchain passed -s to the linker, or from another build
+  # type: packaging/staged-programs.cmake strips them, with the commit's
+  # date. (cpack's own strip would date them from the clock.)
+  set(CPACK_KELT_STRIP ${CMAKE_STRIP})
   # The NSIS parts are full of backslashes and dollars that must reach the
   # installer script as written.
   set(CPACK_VERBATIM_VARIABLES ON)
@@ -59,6 +77,9 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   set(CPACK_NSIS_PACKAGE_NAME "KELT-9R")
   set(CPACK_NSIS_DISPLAY_NAME "KELT-9R ${CPACK_PACKAGE_VERSION}")
   set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+  # The installer keeps no file dates: one it kept would be the time cpack
+  # wrote its own page file. Installed files are dated when installed.
+  set(CPACK_NSIS_DEFINES "  SetDateSave off")
   set(CPACK_NSIS_MUI_ICON ${CMAKE_SOURCE_DIR}/resources/keltpanel.ico)
   set(CPACK_NSIS_MUI_UNIICON ${CMAKE_SOURCE_DIR}/resources/keltpanel.ico)
   set(CPACK_NSIS_INSTALLED_ICON_NAME keltpanel.exe)
@@ -89,10 +110,16 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   kelt_package_test(installer_shortcuts_and_uninstaller script)
   kelt_package_test(program_versions versions)
   kelt_package_test(programs_import_only_system_dlls imports)
+  kelt_package_test(release_folder_checksums sums)
   set_tests_properties(packages_zip_contents packages_installer_contents
                        packages_installer_shortcuts_and_uninstaller packages_program_versions
-                       packages_programs_import_only_system_dlls
+                       packages_programs_import_only_system_dlls packages_release_folder_checksums
                        PROPERTIES FIXTURES_REQUIRED kelt_packages)
+  # Signed with a throw-away certificate, into a folder of their own, and
+  # compared with the unsigned packages.
+  kelt_package_test(signed_with_a_certificate signed)
+  set_tests_properties(packages_signed_with_a_certificate PROPERTIES
+    FIXTURES_REQUIRED kelt_packages FIXTURES_SETUP kelt_signed_packages)
 
   # The sample script is read and written back by the panel's own code,
   # built for this machine from keltcore's current sources.

@@ -95,4 +95,16 @@ add_test(NAME keltsim_imports_only_system_dlls
          COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:keltsim>)
 set_tests_properties(keltsim_imports_only_system_dlls PROPERTIES
   ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
+# The delivered programs carry the commit's date (KeltReproducible.cmake),
+# and a second build of them (and of the packages) elsewhere and later gives
+# the same bytes.
+kelt_dated_from_commit(keltpanel keltterm keltsim)
+set(KELT_DELIVERED_FILES $<TARGET_FILE:keltpanel> $<TARGET_FILE:keltsim>)
+if(TARGET keltterm)
+  list(APPEND KELT_DELIVERED_FILES $<TARGET_FILE:keltterm>)
+endif()
+add_test(NAME reproducible_build
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-reproducible.sh ${CMAKE_BINARY_DIR} ${KELT_DELIVERED_FILES})
+set_tests_properties(reproducible_build PROPERTIES
+  TIMEOUT 900 RESOURCE_LOCK kelt_packages_folder ENVIRONMENT "CPACK=${CMAKE_CPACK_COMMAND}")
 include(${CMAKE_SOURCE_DIR}/cmake/KeltPackage.cmake)

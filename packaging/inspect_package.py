@@ -9,9 +9,6 @@ check-packages.sh: the 32-bit programs and their installer cannot run here.
   inspect_package.py subsystem PROGRAM.exe
       "windows" for a windowed program, "console" for one that runs in a
       console window (keltsim.exe: its output, and Ctrl-C to end it).
-  inspect_package.py same-program A.exe B.exe
-      Exit 0 when both are the same program: equal bytes apart from the link
-      time stamp and the checksum in the headers, which a strip rewrites.
   inspect_package.py nsis project.nsi
       What the installer script does with shortcuts, files and folders, one
       fact a line, tab-separated:
@@ -131,19 +128,6 @@ def subsystem(path):
     print(SUBSYSTEMS.get(code, f"subsystem-{code}"))
 
 
-def same_program(a, b):
-    first, second = Pe(a), Pe(b)
-    if len(first.data) != len(second.data):
-        return False
-    masked = []
-    for pe in (first, second):
-        data = bytearray(pe.data)
-        data[pe.pe + 8:pe.pe + 12] = b"\0" * 4  # link time stamp
-        data[pe.optional + 64:pe.optional + 68] = b"\0" * 4  # checksum
-        masked.append(bytes(data))
-    return masked[0] == masked[1]
-
-
 def nsis_words(line):
     """The words of one script line. Quotes are of three kinds, $\\" and its
     kin stand for themselves, and an unquoted ';' or '#' starts a comment."""
@@ -237,8 +221,6 @@ def main(argv):
     if len(argv) == 3 and argv[1] == "subsystem":
         subsystem(argv[2])
         return 0
-    if len(argv) == 4 and argv[1] == "same-program":
-        return 0 if same_program(argv[2], argv[3]) else 1
     if len(argv) == 3 and argv[1] == "nsis":
         nsis(argv[2])
         return 0

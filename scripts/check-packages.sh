@@ -5,9 +5,9 @@
 #
 # Usage: check-packages.sh BUILD_DIR [STEP...]
 #   build      make both packages afresh with cpack; report time and sizes
-#   zip        the ZIP holds exactly the delivered files, README, sample and
-#              the text on trying without an instrument as they are in the
-#              sources, that text the same as the README's section
+#   zip        the ZIP holds exactly the delivered files, README, changelog,
+#              sample and the text on trying without an instrument as they
+#              are in the sources, that text the same as the README's section
 #   installer  the installer holds the same programs and texts
 #   script     the installer script: Start-menu shortcuts, the panel starting
 #              in a writable settings folder, an uninstaller that removes the
@@ -15,20 +15,27 @@
 #   versions   version blocks of the packaged programs; the two programs are
 #              windowed, the simulated instrument a console program
 #   imports    the packaged programs import only Windows' own DLLs
+#   sums       SHA256SUMS lists every file of the release folder and checks
+#   signed     packages made again with a throw-away certificate into
+#              BUILD_DIR/signing/packages: every program, the uninstaller and
+#              the installer verify, the password shows in nothing cpack
+#              wrote, each program without its signature is the unsigned
+#              ZIP's, and the signed packages pass zip to sums
 # Without a STEP: all of them, in this order.
 #
 # Environment: KELT_VERSION and KELT_TERMINAL_VERSION (the build sets them),
-# CPACK (cpack), OBJDUMP (i686-w64-mingw32-objdump), PYTHON (/usr/bin/python3).
+# CPACK (cpack), OBJDUMP (i686-w64-mingw32-objdump), PYTHON (/usr/bin/python3),
+# KELT_PACKAGES (the release folder to check; default BUILD_DIR/packages).
 # NSIS variables such as $INSTDIR are matched as written, in single quotes.
 # shellcheck disable=SC2016,SC1003
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-[ $# -ge 1 ] || { sed -n '2,21p' "$0"; exit 2; }
+[ $# -ge 1 ] || { sed -n '2,28p' "$0"; exit 2; }
 build_dir=$(cd "$1" && pwd) || exit 2
 shift
 steps=("$@")
-[ ${#steps[@]} -gt 0 ] || steps=(build zip installer script versions imports)
+[ ${#steps[@]} -gt 0 ] || steps=(build zip installer script versions imports sums signed)
 
 cpack=${CPACK:-cpack}
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
@@ -38,10 +45,10 @@ inspect="$python $root/packaging/inspect_package.py"
 # The versions come from the build (the top CMakeLists.txt is their one source).
 : "${KELT_VERSION:?the build passes KELT_VERSION}" "${KELT_TERMINAL_VERSION:?and KELT_TERMINAL_VERSION}"
 package=KELT-9R-$KELT_VERSION-win32
-packages="$build_dir/packages"
+packages=${KELT_PACKAGES:-$build_dir/packages}
 zip="$packages/$package.zip"
 installer="$packages/$package.exe"
-delivered=(README.md TRY-WITHOUT-INSTRUMENT.txt keltpanel.exe keltsim.exe keltterm.exe sample.scp)
+delivered=(CHANGELOG.md README.md TRY-WITHOUT-INSTRUMENT.txt keltpanel.exe keltsim.exe keltterm.exe sample.scp)
 programs=(keltpanel.exe keltterm.exe keltsim.exe)
 panel_version=$KELT_VERSION
 simulator_version=$KELT_VERSION
@@ -97,7 +104,8 @@ step_zip() {
   fi
   unpack_zip
   local source
-  for source in "$root/README.md" "$root/packaging/sample.scp" "$root/packaging/TRY-WITHOUT-INSTRUMENT.txt"; do
+  for source in "$root/README.md" "$root/CHANGELOG.md" "$root/packaging/sample.scp" \
+                "$root/packaging/TRY-WITHOUT-INSTRUMENT.txt"; do
     name=$(basename "$source")
     [ -f "$unpacked/$name" ] || continue
     cmp -s "$unpacked/$name" "$source" || fail "$name in the ZIP differs from ${source#"$root"/}"
@@ -137,12 +145,8 @@ step_installer() {
   for name in "${delivered[@]}"; do
     [ -f "$work/installer/$name" ] || { fail "$name is not in the installer"; continue; }
     [ -f "$unpacked/$name" ] || continue
-    case $name in
-      *.exe) $inspect same-program "$unpacked/$name" "$work/installer/$name" ||
-               fail "$name in the installer is not the one in the ZIP" ;;
-      *) cmp -s "$unpacked/$name" "$work/installer/$name" ||
-           fail "$name in the installer differs from the one in the ZIP" ;;
-    esac
+    cmp -s "$unpacked/$name" "$work/installer/$name" ||
+      fail "$name in the installer differs from the one in the ZIP"
   done
 }
 
@@ -222,9 +226,63 @@ step_imports() {
     fail "a packaged program imports more than Windows' own DLLs"
 }
 
+step_sums() {
+  need_file "$packages/SHA256SUMS"
+  local listed present
+  listed=$(sed -E 's/^[0-9a-f]{64}  //' "$packages/SHA256SUMS" | sort)
+  present=$(find "$packages" -maxdepth 1 -type f ! -name SHA256SUMS -printf '%f\n' | sort)
+  if [ "$listed" != "$present" ]; then
+    fail "SHA256SUMS lists other files than the release folder holds"
+    comm -23 <(echo "$present") <(echo "$listed") | sed 's/^/  not listed: /'
+    comm -13 <(echo "$present") <(echo "$listed") | sed 's/^/  listed but not there: /'
+  fi
+  (cd "$packages" && sha256sum --strict --quiet -c SHA256SUMS) ||
+    fail "a file of the release folder does not match SHA256SUMS"
+}
+
+# The certificate and its password reach the packaging only through the
+# environment, as on a release machine.
+step_signed() {
+  local signing="$build_dir/signing" password file
+  rm -rf "$signing"
+  "$root/scripts/sign.sh" --throw-away-certificate "$signing/certificate" ||
+    { fail "no throw-away certificate"; return; }
+  password=$(cat "$signing/certificate/password")
+  if ! (cd "$build_dir" &&
+        KELT_SIGN_PFX="$signing/certificate/signer.p12" KELT_SIGN_PASSWORD="$password" \
+          "$cpack" --config CPackConfig.cmake -B "$signing/cpack" \
+          -D CPACK_OUTPUT_FILE_PREFIX="$signing/packages") > "$signing/cpack.log" 2>&1; then
+    tail -n 20 "$signing/cpack.log"
+    fail "cpack did not make signed packages"
+    return
+  fi
+  grep -rlF "$password" "$signing/cpack" "$signing/cpack.log" "$signing/packages" &&
+    fail "the certificate's password shows in the files above"
+  mkdir -p "$signing/zip" "$signing/installer"
+  unzip -q "$signing/packages/$package.zip" -d "$signing/zip"
+  (cd "$signing/installer" && 7z x -y "$signing/packages/$package.exe" "${programs[@]}" Uninstall.exe >/dev/null)
+  for file in "${programs[@]/#/$signing/zip/$package/}" "${programs[@]/#/$signing/installer/}" \
+              "$signing/installer/Uninstall.exe" "$signing/packages/$package.exe"; do
+    if ! osslsigncode verify -CAfile "$signing/certificate/signer.pem" -in "$file" > "$signing/verify.log" 2>&1; then
+      fail "${file#"$signing"/} is not signed so that osslsigncode verify accepts it"
+      sed 's/^/  /' "$signing/verify.log" | tail -n 5
+    fi
+  done
+  # Signing adds a signature and nothing else: without it each program is
+  # the unsigned package's, byte for byte.
+  unpack_zip
+  for file in "${programs[@]}"; do
+    osslsigncode remove-signature -in "$signing/zip/$package/$file" -out "$signing/unsigned-$file" >/dev/null 2>&1
+    cmp -s "$signing/unsigned-$file" "$unpacked/$file" ||
+      fail "$file without its signature is not the unsigned package's $file"
+  done
+  KELT_PACKAGES="$signing/packages" "$0" "$build_dir" zip installer versions imports sums ||
+    fail "the signed packages fail the checks above"
+}
+
 for step in "${steps[@]}"; do
   case $step in
-    build | zip | installer | script | versions | imports) "step_$step" ;;
+    build | zip | installer | script | versions | imports | sums | signed) "step_$step" ;;
     *) echo "unknown step $step"; exit 2 ;;
   esac
 done

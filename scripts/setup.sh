@@ -9,6 +9,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth imagemagick python3-pil
   nsis p7zip-full unzip
+  osslsigncode openssl
 )
 
 # The delivered programs are 32-bit. Wine runs them only with its 32-bit

@@ -5,9 +5,11 @@
 #             run of each fuzzer (clang)
 #   tsan      the threaded reader and terminal loops under ThreadSanitizer
 #   win32     the delivered 32-bit programs: static checks, the packages,
+#             signed and unsigned, a second build compared byte for byte,
 #             and where Wine has its 32-bit part the window tests under Wine
 #             and the installer and ZIP run for real
-#   win64     the same sources for x86_64, with the window tests under Wine
+#   win64     the same sources for x86_64, with the window tests under Wine,
+#             a second build compared, and its programs signed and run
 set -uo pipefail
 kelt_logs_name=test-logs
 # shellcheck source=scripts/common.sh

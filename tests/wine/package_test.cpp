@@ -28,7 +28,7 @@ using test::Lines;
 const Lines kSampleUpload{"~~~", "cf", "d600", "l235", "e2", "E3", "D245", "L215", "A", "a", "S"};
 // Each package delivers these.
 const wchar_t* const kDelivered[] = {L"keltpanel.exe", L"keltterm.exe", L"keltsim.exe", L"README.md",
-                                     L"sample.scp", L"TRY-WITHOUT-INSTRUMENT.txt"};
+                                     L"CHANGELOG.md", L"sample.scp", L"TRY-WITHOUT-INSTRUMENT.txt"};
 
 std::wstring Environment(const wchar_t* name) {
     wchar_t value[1024] = {};
