@@ -6,10 +6,9 @@
 
 #include <atomic>
 #include <deque>
-#include <functional>
-#include <mutex>
 
 #include "link/framing.h"
+#include "link/mailbox.h"
 #include "link/seams.h"
 
 namespace kelt {
@@ -21,22 +20,17 @@ struct MeasurementSink {
 };
 
 // The texts on their way from the reader's thread to the thread that shows
-// them, in arrival order, with one notice for a batch: `notify` is called
-// when texts arrive and no notice is outstanding. A notice that could not be
-// given (notify returns false: the window's queue was full, say) is tried
-// again with the next texts, so one lost notice never stops the display.
+// them (link/mailbox.h): `notify` tells that thread to look.
 class MeasurementMailbox : public MeasurementSink {
 public:
-    explicit MeasurementMailbox(std::function<bool()> notify) : notify_(std::move(notify)) {}
-    void Deliver(MeasurementTexts texts) override;
+    explicit MeasurementMailbox(Notify notify) : notify_(std::move(notify)) {}
+    void Deliver(MeasurementTexts texts) override { box_.Deliver(std::move(texts), notify_); }
     // Everything delivered since the last call; the next delivery notifies.
-    std::deque<MeasurementTexts> TakeAll();
+    std::deque<MeasurementTexts> TakeAll() { return box_.Take(); }
 
 private:
-    std::mutex mutex_;
-    std::deque<MeasurementTexts> waiting_;
-    bool noticeOutstanding_ = false;
-    std::function<bool()> notify_;
+    Mailbox<MeasurementTexts> box_;
+    Notify notify_;
 };
 
 // Polls until readerStop is raised, then returns 1. An idle port is asked

@@ -51,7 +51,6 @@ void PullFishUpToBottom(PanelState& state, PanelView& view, Link& link) {
 
 void BottomDepthSliderMoved(PanelState& state, PanelView& view, Link& link, int p) {
     LinkBusy busy(state);
-    EndBottomEchoCountdown(state);
     state.bottomDepthSteps = p;
     PullFishUpToBottom(state, view, link);
     view.SetText(id::BottomDepthEdit, DepthStepsText(p));
@@ -154,7 +153,6 @@ void WidthEntered(PanelState& state, PanelView& view, Link& link, const std::str
 
 void BottomDepthEntered(PanelState& state, PanelView& view, Link& link, const std::string& t) {
     LinkBusy busy(state);
-    EndBottomEchoCountdown(state);
     state.bottomDepthSteps = RoundHalfEven(10 * TypedDepth(t));
     PullFishUpToBottom(state, view, link);
     view.SetSliderPos(id::BottomDepthSlider, state.bottomDepthSteps);
@@ -173,7 +171,9 @@ void CommitFocusedBox(PanelState& state, PanelView& view, Link& link) {
         case id::OffPulsesEdit: return PulsesEntered(state, view, link, view.GetText(focused), true);
         case id::FreqSetEdit: return FreqEntered(state, view, link, view.GetText(focused));
         case id::WidthSetEdit: return WidthEntered(state, view, link, view.GetText(focused));
-        case id::BottomDepthEdit: return BottomDepthEntered(state, view, link, view.GetText(focused));
+        case id::BottomDepthEdit:
+            EndBottomEchoCountdown(state);
+            return BottomDepthEntered(state, view, link, view.GetText(focused));
         case id::BottomLevelEdit:
             EndBottomEchoCountdown(state);
             return LevelEntered(state, view, link, view.GetText(focused), id::BottomLevelSlider,
@@ -193,7 +193,9 @@ void OnSliderMoved(PanelState& state, PanelView& view, Link& link, int sliderId,
     switch (sliderId) {
         case id::FreqSlider: return FreqSliderMoved(state, view, link, p);
         case id::WidthSlider: return WidthSliderMoved(state, view, link, p);
-        case id::BottomDepthSlider: return BottomDepthSliderMoved(state, view, link, p);
+        case id::BottomDepthSlider:
+            EndBottomEchoCountdown(state);
+            return BottomDepthSliderMoved(state, view, link, p);
         case id::BottomLevelSlider:
             EndBottomEchoCountdown(state);
             return LevelSliderMoved(state, view, link, id::BottomLevelEdit, command::BottomLevel, p);

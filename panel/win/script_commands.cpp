@@ -4,8 +4,8 @@
 
 #include "panel/settings_save.h"
 #include "panel/upload.h"
-#include "settings/settings_file.h"
 #include "platform/win/text.h"
+#include "settings/settings_file.h"
 #include "settings/win/settings_files.h"
 
 namespace kelt {

@@ -11,12 +11,10 @@
 #include <windows.h>
 
 #include <atomic>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <vector>
 
+#include "link/mailbox.h"
 #include "link/win/port.h"
 #include "link/win/reader_thread.h"
 
@@ -29,12 +27,8 @@ struct ReceiverShared {
     // Raised once the window has closed; the receiver ends at its next pass.
     std::atomic<bool> termStopReceiver{false};
     // Incoming lines, already prefixed, waiting for the window thread to list
-    // them, and whether a message about them is on its way to the window. One
-    // message stands for the whole queue, so a fast stream cannot flood the
-    // window's message queue.
-    std::mutex incomingMutex;
-    std::deque<std::string> incomingLines;
-    bool noticeOutstanding = false;
+    // them; one posted message stands for the whole queue.
+    Mailbox<std::string> incoming;
 };
 
 struct TerminalState {

@@ -1,8 +1,6 @@
 #include "terminal/win/terminal_window.h"
 
-#include <algorithm>
 #include <chrono>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -96,24 +94,8 @@ INT_PTR OnCommand(HWND window, int controlId, int notification) {
 constexpr std::chrono::milliseconds kListingTurn{50};
 constexpr std::size_t kLinesPerTake = 16;
 
-// The next queued lines, in arrival order; `more` says whether any are left.
-std::vector<std::string> TakeIncoming(ReceiverShared& shared, bool& more) {
-    std::lock_guard lock(shared.incomingMutex);
-    const std::size_t count = std::min(kLinesPerTake, shared.incomingLines.size());
-    std::vector<std::string> lines(std::make_move_iterator(shared.incomingLines.begin()),
-                                   std::make_move_iterator(shared.incomingLines.begin() + static_cast<std::ptrdiff_t>(count)));
-    shared.incomingLines.erase(shared.incomingLines.begin(), shared.incomingLines.begin() + static_cast<std::ptrdiff_t>(count));
-    more = !shared.incomingLines.empty();
-    return lines;
-}
-
-// Lines left for the next turn: the window is told again, after whatever
-// else waits in its queue. A notice that cannot be posted is left to the
-// receiver's next line.
-void ComeBackForTheRest(ReceiverShared& shared, HWND window) {
-    std::lock_guard lock(shared.incomingMutex);
-    if (!shared.incomingLines.empty() && !shared.noticeOutstanding)
-        shared.noticeOutstanding = PostMessageW(window, kIncomingLinesMessage, 0, 0) != FALSE;
+Notify NoticeTo(HWND window) {
+    return [window] { return PostMessageW(window, kIncomingLinesMessage, 0, 0) != FALSE; };
 }
 
 // Lists the lines the receiver has queued, in arrival order, for one turn at
@@ -123,17 +105,13 @@ void ComeBackForTheRest(ReceiverShared& shared, HWND window) {
 INT_PTR OnIncomingLines(HWND window) {
     TerminalState* state = StateOf(window);
     if (state == nullptr) return TRUE;
-    ReceiverShared& shared = *state->shared;
-    {
-        std::lock_guard lock(shared.incomingMutex);
-        shared.noticeOutstanding = false;  // this is the notice
-    }
+    Mailbox<std::string>& incoming = state->shared->incoming;
     HWND list = GetDlgItem(window, id::TrafficList);
     const auto turnEnds = std::chrono::steady_clock::now() + kListingTurn;
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     LRESULT last = LB_ERR;
     for (bool more = true; more && std::chrono::steady_clock::now() < turnEnds;) {
-        for (const std::string& line : TakeIncoming(shared, more)) {
+        for (const std::string& line : incoming.Take(kLinesPerTake, &more)) {
             const std::wstring wide = platform::AnsiToWide(line);
             const LRESULT index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
             if (index >= 0) last = index;
@@ -142,7 +120,9 @@ INT_PTR OnIncomingLines(HWND window) {
     if (last >= 0) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(last), 0);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-    ComeBackForTheRest(shared, window);
+    // Lines left for the next turn: the window is told again, after whatever
+    // else waits in its queue.
+    incoming.NotifyIfWaiting(NoticeTo(window));
     return TRUE;
 }
 
@@ -195,14 +175,10 @@ INT_PTR CALLBACK TerminalDialogProc(HWND window, UINT message, WPARAM wParam, LP
 }
 
 void ShowIncomingLine(ReceiverShared& shared, HWND window, std::string_view line) {
-    std::string shown = std::string(kIncomingPrefix).append(line);
-    std::lock_guard lock(shared.incomingMutex);
-    shared.incomingLines.push_back(std::move(shown));
-    if (shared.noticeOutstanding) return;  // one message stands for the whole queue
-    shared.noticeOutstanding = PostMessageW(window, kIncomingLinesMessage, 0, 0) != FALSE;
     // If the window is gone the lines have nowhere to go: drop them rather
     // than keep them for ever.
-    if (!shared.noticeOutstanding && !IsWindow(window)) shared.incomingLines.clear();
+    if (!shared.incoming.Deliver(std::string(kIncomingPrefix).append(line), NoticeTo(window)) && !IsWindow(window))
+        shared.incoming.Clear();
 }
 
 void AddListLine(HWND window, int id, std::string_view text) {

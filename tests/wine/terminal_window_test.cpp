@@ -385,8 +385,7 @@ TEST_F(TerminalWindow, ReceiverNeverWaitsForTheWindowThread) {
     // Once the window is gone, lines are dropped and nothing piles up.
     DestroyWindow(window_);
     ShowIncomingLine(*state_.shared, window_, "late");
-    std::lock_guard lock(state_.shared->incomingMutex);
-    EXPECT_TRUE(state_.shared->incomingLines.empty());
+    EXPECT_TRUE(state_.shared->incoming.Empty());
 }
 
 TEST_F(TerminalWindow, ReceiverStopsPromptlyAndIsReleased) {
