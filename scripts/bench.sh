@@ -20,5 +20,5 @@ done
 echo "== Wine (real windows, keltsim on a pty)"
 KELT_XVFB=1 kelt_start_display
 kelt_prepare_prefix
-wine build/win64/tests/wine/panel_bench.exe
+kelt_wine64 build/win64/tests/wine/panel_bench.exe
 kelt_stop_wine

@@ -81,16 +81,18 @@ kelt_start_sim() {
 # with no display, on the private one under its demo driver, whose pictures
 # of the screen become PNG files in this folder.
 kelt_run_demo() {
-  local name=$1 what=$2 program=$3 driver=$4 pid shot
+  local name=$1 what=$2 program=$3 driver=$4 pid shot run=wine
   shift 4
+  # The 64-bit build goes to Wine's 64-bit loader directly.
+  [ "$(basename "$kelt_run_build")" != win64 ] || run=kelt_wine64
   if [ "$kelt_headless" -eq 0 ]; then
-    wine "$program"
+    "$run" "$program"
     return
   fi
   rm -f ./*.bmp ./*.png
-  wine "$program" >/dev/null 2>&1 &
+  "$run" "$program" >/dev/null 2>&1 &
   pid=$!
-  wine "$driver" "$@"
+  "$run" "$driver" "$@"
   wait $pid || true
   for shot in ./*.bmp; do convert "$shot" -trim "${shot%.bmp}.png" && rm "$shot"; done
   kelt_stop_wine

@@ -15,8 +15,8 @@ source "$root/scripts/wine-env.sh"
 kelt_start_display
 kelt_prepare_prefix
 if [ ! -f "$WINEPREFIX/.kelt-dpi-144" ]; then
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-  wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+  kelt_wine64 reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+  kelt_wine64 reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
     /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
   # The resolution is read when the wineserver starts.
   wineserver -k; wineserver -w || true
@@ -25,6 +25,6 @@ if [ ! -f "$WINEPREFIX/.kelt-dpi-144" ]; then
   touch "$WINEPREFIX/.kelt-dpi-144"
 fi
 status=0
-KELT_EXPECT_DPI=144 wine "$tests_exe" --gtest_filter='LayoutFits.*' || status=$?
+KELT_EXPECT_DPI=144 kelt_wine64 "$tests_exe" --gtest_filter='LayoutFits.*' || status=$?
 kelt_stop_wine
 exit $status

@@ -4,7 +4,11 @@
 # ZIP unpacked and started from its folder. The packages are those the
 # packages_build test made. Where packages_signed_with_a_certificate made
 # signed ones too, the signed installer is installed, used and uninstalled
-# as well, in a new prefix again.
+# as well, in a new prefix again. Where Wine's 32-bit part runs under
+# emulation (a minute for each start of a 32-bit program), one prefix
+# serves both packages and the installer tested is the signed one, whose
+# programs are the unsigned ones with a signature added: the installer,
+# the uninstaller and the installed programs signed, the ZIP's unsigned.
 #   package-tests.sh BUILD_DIR PACKAGE_TESTS.exe
 # A build without packages (the 64-bit one) signs its own programs with a
 # throw-away certificate and starts them from a folder laid out as the ZIP's:
@@ -27,7 +31,8 @@ source "$root/scripts/wine-env.sh"
 kelt_start_display
 trap kelt_stop_wine EXIT
 
-# A new prefix each time: a package is judged on a machine it has not seen.
+# A new prefix each time (a copy of the pristine one): a package is judged
+# on a machine it has not seen.
 new_prefix() {
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$KELT_WINEPREFIX"
@@ -49,7 +54,7 @@ if [ "$signed_programs" -eq 1 ]; then
       { echo "package-tests: $(basename "$program") is not signed"; exit 1; }
   done
   new_prefix
-  KELT_UNZIPPED=$(winepath -w "$folder") wine "$tests_exe" --gtest_filter='Packages.TheZipRuns*'
+  KELT_UNZIPPED=$(kelt_windows_path "$folder") kelt_wine64 "$tests_exe" --gtest_filter='Packages.TheZipRuns*'
   exit
 fi
 
@@ -68,12 +73,16 @@ rm -rf "$unpacked"
 mkdir -p "$unpacked"
 unzip -q "$zip" -d "$unpacked"
 status=0
-KELT_INSTALLER=$(winepath -w "$installer") KELT_UNZIPPED=$(winepath -w "$unpacked/$package") \
+if kelt_i386_emulated && [ -f "$signed_installer" ]; then
+  echo "package-tests: under emulation: the signed installer and the ZIP, in one prefix"
+  installer=$signed_installer
+fi
+KELT_INSTALLER=$(kelt_windows_path "$installer") KELT_UNZIPPED=$(kelt_windows_path "$unpacked/$package") \
   wine "$tests_exe" || status=$?
-if [ -f "$signed_installer" ]; then
+if [ -f "$signed_installer" ] && [ "$installer" != "$signed_installer" ]; then
   echo "package-tests: the signed installer"
   new_prefix
-  KELT_INSTALLER=$(winepath -w "$signed_installer") \
+  KELT_INSTALLER=$(kelt_windows_path "$signed_installer") \
     wine "$tests_exe" --gtest_filter='Packages.TheInstaller*' || status=$?
 fi
 exit "$status"

@@ -13,5 +13,5 @@ run="$kelt_root/build/run"
 mkdir -p "$run" && cd "$run"
 kelt_start_sim 15 "$run/sim.log" --rate 2 --jitter
 kelt_run_demo run-panel panel "$kelt_run_build/keltpanel.exe" \
-  "$kelt_run_build/tests/wine/demo_driver.exe" "$(winepath -w "$run")"
+  "$kelt_run_build/tests/wine/demo_driver.exe" "$(kelt_windows_path "$run")"
 [ "$kelt_headless" -eq 0 ] || echo "  settings saved:     $run/KELT_9R.ini"

@@ -13,4 +13,4 @@ run="$kelt_root/build/run-terminal"
 mkdir -p "$run" && cd "$run"
 kelt_start_sim 1 "$run/sim.log" --rate 0
 kelt_run_demo run-terminal terminal "$kelt_run_build/terminal/keltterm.exe" \
-  "$kelt_run_build/tests/wine/terminal_demo_driver.exe" 1 "$(winepath -w "$run")"
+  "$kelt_run_build/tests/wine/terminal_demo_driver.exe" 1 "$(kelt_windows_path "$run")"

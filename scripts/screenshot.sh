@@ -8,7 +8,7 @@ mkdir -p "$(dirname "$out")"
 workdir=$(dirname "$out")/run
 mkdir -p "$workdir"
 cd "$workdir"
-wine "$program" >/dev/null 2>&1 &
+"${KELT_WINE:-wine}" "$program" >/dev/null 2>&1 &
 pid=$!
 sleep "${KELT_SCREENSHOT_DELAY:-5}"
 import -window root "$out"

@@ -25,5 +25,5 @@ kelt_prepare_prefix
 export KELT_CYCLES=${KELT_CYCLES:-50}
 export KELT_SOAK_SECONDS=${KELT_SOAK_SECONDS:-1800}
 echo "== $KELT_CYCLES start/Quit cycles, then a $KELT_SOAK_SECONDS s soak"
-wine build/win64/tests/wine/wine_tests.exe --gtest_filter='Endurance.*'
+kelt_wine64 build/win64/tests/wine/wine_tests.exe --gtest_filter='Endurance.*'
 kelt_stop_wine

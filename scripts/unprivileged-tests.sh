@@ -32,6 +32,6 @@ run_as() {
 }
 run_as kelt_prepare_prefix
 status=0
-run_as "cd '$area' && wine '$tests_exe' --gtest_filter='Unprivileged.*'" || status=$?
+run_as "cd '$area' && kelt_wine64 '$tests_exe' --gtest_filter='Unprivileged.*'" || status=$?
 run_as kelt_stop_wine || true
 exit $status
