@@ -7,7 +7,8 @@
 #   win32     the delivered 32-bit programs: static checks, the packages,
 #             signed and unsigned, a second build compared byte for byte,
 #             and where Wine has its 32-bit part the window tests under Wine
-#             and the installer and ZIP run for real
+#             and the installer and ZIP run for real (under qemu's i386
+#             emulation, the tests that prove the programs as a whole)
 #   win64     the same sources for x86_64, with the window tests under Wine,
 #             a second build compared, and its programs signed and run
 set -uo pipefail
@@ -56,7 +57,11 @@ if build tsan; then TSAN_OPTIONS=halt_on_error=1 run_ctest build/tsan tsan -R 'T
 KELT_XVFB=1 kelt_start_display
 kelt_prepare_prefix
 if build win32; then
-  [ -x /usr/lib/wine/wine ] || echo "== win32: no 32-bit Wine here; its programs are only checked, not run"
+  case $(kelt_wine32_path) in
+    native) echo "== win32: the whole Windows suite on the delivered 32-bit programs" ;;
+    emulated) echo "== win32: i386 code runs under qemu's emulation here: the delivered 32-bit programs' chosen Wine tests, the signed installer and the ZIP" ;;
+    *) echo "== win32: no 32-bit Wine here; its programs are only checked, not run" ;;
+  esac
   run_ctest build/win32 win32
 fi
 if build win64; then run_ctest build/win64 win64; fi

@@ -18,9 +18,14 @@ std::wstring BuildPath(const wchar_t* relative) {
     return (path / relative).wstring();
 }
 
+std::chrono::milliseconds Stretched(std::chrono::milliseconds timeout) {
+    static const int factor = std::max(1, EnvironmentNumber("KELT_TIMEOUT_FACTOR", 1));
+    return timeout * factor;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
                std::chrono::milliseconds interval) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = std::chrono::steady_clock::now() + Stretched(timeout);
     while (!condition()) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(interval);
@@ -51,7 +56,7 @@ RunningProgram::~RunningProgram() {
 
 DWORD RunningProgram::WaitExit(std::chrono::milliseconds timeout) {
     if (info_.hProcess == nullptr) return STILL_ACTIVE;
-    if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(Stretched(timeout).count())) != WAIT_OBJECT_0)
         return STILL_ACTIVE;
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(info_.hProcess, &code);
@@ -93,12 +98,16 @@ HWND ExistingWindow(DWORD pid, const std::wstring& captionPrefix) {
 HWND WaitForWindow(DWORD pid, const std::wstring& captionPrefix,
                    std::chrono::milliseconds timeout) {
     WindowSearch search{pid, &captionPrefix, nullptr};
+    // A program that has ended shows no window any more: no use waiting on.
+    HANDLE process = pid != 0 ? OpenProcess(SYNCHRONIZE, FALSE, pid) : nullptr;
     WaitUntil(
         [&] {
             EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            return search.found != nullptr ||
+                   (process != nullptr && WaitForSingleObject(process, 0) == WAIT_OBJECT_0);
         },
         timeout, 50ms);
+    if (process != nullptr) CloseHandle(process);
     return search.found;
 }
 
@@ -163,15 +172,15 @@ LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
             std::chrono::milliseconds timeout) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL,
-                             static_cast<UINT>(timeout.count()), &result))
+                             static_cast<UINT>(Stretched(timeout).count()), &result))
         return -1;
     return static_cast<LRESULT>(result);
 }
 
 bool Answers(HWND window, std::chrono::milliseconds timeout) {
     DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeout.count()),
-                               &ignored) != 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL,
+                               static_cast<UINT>(Stretched(timeout).count()), &ignored) != 0;
 }
 
 bool WaitForPainting(HWND window, std::chrono::milliseconds timeout) {

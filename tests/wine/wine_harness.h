@@ -19,8 +19,15 @@ using Lines = std::vector<std::string>;
 
 std::wstring BuildPath(const wchar_t* relative);  // inside the build folder
 
+// A time-out of the tests, stretched by KELT_TIMEOUT_FACTOR (the build sets
+// it where the programs run under emulation, many times slower to start):
+// the one place where the waits of the harness and the tests get longer.
+// What the tests measure on the wire (bytes, order, pauses) never does.
+std::chrono::milliseconds Stretched(std::chrono::milliseconds timeout);
+
 // Waits until the condition holds, looking again every `interval`; false
-// when the time ran out first. Every wait of the tests goes through here.
+// when the (stretched) time ran out first. Every wait of the tests goes
+// through here.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
                std::chrono::milliseconds interval = 20ms);
 
@@ -43,7 +50,8 @@ private:
 };
 
 // The first visible top-level window of the process (of any process for
-// pid 0) whose caption starts with the prefix, or nullptr after the time-out.
+// pid 0) whose caption starts with the prefix, or nullptr after the time-out
+// or once the process has ended.
 HWND WaitForWindow(DWORD pid, const std::wstring& captionPrefix,
                    std::chrono::milliseconds timeout);
 
