@@ -1,7 +1,10 @@
 // Every failed Wine test leaves a picture of the screen under the build
-// folder (test-area/failed-<test>/screen.bmp).
+// folder (test-area/failed-<test>/screen.bmp), and every line the run
+// prints reaches its log at once.
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include "wine_harness.h"
 
@@ -18,6 +21,14 @@ class ScreenshotOnFailure : public ::testing::EmptyTestEventListener {
         SaveScreen(folder + L"\\screen.bmp");
     }
 };
+
+// Output to a pipe or a file is otherwise buffered: a run that dies (a
+// crash of the tests' own program) would lose the record of every test
+// before it.
+const bool kUnbufferedOutput = [] {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    return true;
+}();
 
 // Registered before main runs; Google Test owns and deletes listeners.
 const bool kScreenshotListener = [] {
