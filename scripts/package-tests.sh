@@ -77,12 +77,13 @@ if kelt_i386_emulated && [ -f "$signed_installer" ]; then
   echo "package-tests: under emulation: the signed installer and the ZIP, in one prefix"
   installer=$signed_installer
 fi
+log="$build/test-area/package-tests.log"
 KELT_INSTALLER=$(kelt_windows_path "$installer") KELT_UNZIPPED=$(kelt_windows_path "$unpacked/$package") \
-  wine "$tests_exe" || status=$?
+  kelt_run_tests_program "$log" wine "$tests_exe" || status=$?
 if [ -f "$signed_installer" ] && [ "$installer" != "$signed_installer" ]; then
   echo "package-tests: the signed installer"
   new_prefix
   KELT_INSTALLER=$(kelt_windows_path "$signed_installer") \
-    wine "$tests_exe" --gtest_filter='Packages.TheInstaller*' || status=$?
+    kelt_run_tests_program "$log" wine "$tests_exe" --gtest_filter='Packages.TheInstaller*' || status=$?
 fi
 exit "$status"

@@ -149,6 +149,27 @@ kelt_prepare_prefix() {
   kelt_set_window_management
 }
 
+# Runs a test program (the tests' own, which starts the programs under
+# test, the instruments and the cable), its output to LOG, and prints LOG
+# when it has ended. Whatever it started and left running is ended then:
+# a tests' program that dies (as a 32-bit one can under emulation, right
+# after it reports a failure) leaves them behind, and they must neither
+# hold the run's output open nor meet the next test on its ports.
+#   kelt_run_tests_program LOG COMMAND...
+kelt_run_tests_program() {
+  local log=$1 status=0 pid
+  shift
+  "$@" >"$log" 2>&1 || status=$?
+  for pid in $(pgrep -f 'keltpanel|keltterm|keltsim|pty_pair|Uninstall|Au_\.exe|KELT-9R-' || true); do
+    if grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null ||
+       grep -qF "$WINEPREFIX/" "/proc/$pid/cmdline" 2>/dev/null; then
+      kill "$pid" 2>/dev/null
+    fi
+  done
+  cat "$log"
+  return "$status"
+}
+
 kelt_stop_wine() {
   wineserver -k >/dev/null 2>&1 || true
   if [ -n "${kelt_xvfb_pid:-}" ]; then kill "$kelt_xvfb_pid" 2>/dev/null || true; fi
